@@ -1,0 +1,93 @@
+// VARIANT: the subset of automation types that IDispatch::Invoke carries here.
+#pragma once
+
+#include "pal/com/bstr.h"
+#include "pal/com/unknown.h"
+
+struct IDispatch;
+
+using VARTYPE = USHORT;
+using VARIANT_BOOL = SHORT;
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+
+enum VARENUM : VARTYPE {
+    VT_EMPTY = 0,
+    VT_NULL = 1,
+    VT_I2 = 2,
+    VT_I4 = 3,
+    VT_BSTR = 8,
+    VT_DISPATCH = 9,
+    VT_ERROR = 10,
+    VT_BOOL = 11,
+    VT_VARIANT = 12,
+    VT_UNKNOWN = 13,
+    VT_I1 = 16,
+    VT_UI1 = 17,
+    VT_UI2 = 18,
+    VT_UI4 = 19,
+    VT_I8 = 20,
+    VT_UI8 = 21,
+    VT_INT = 22,
+    VT_UINT = 23,
+    VT_HRESULT = 25,
+    VT_PTR = 26,
+    VT_USERDEFINED = 29,
+    VT_LPWSTR = 31,
+    VT_INT_PTR = 37,
+    VT_UINT_PTR = 38,
+    VT_BYREF = 0x4000,
+};
+
+struct VARIANT {
+    VARTYPE vt;
+    WORD wReserved1;
+    WORD wReserved2;
+    WORD wReserved3;
+    union {
+        LONGLONG llVal;
+        ULONGLONG ullVal;
+        LONG lVal;
+        ULONG ulVal;
+        INT intVal;
+        UINT uintVal;
+        SHORT iVal;
+        USHORT uiVal;
+        BYTE bVal;
+        char cVal;
+        VARIANT_BOOL boolVal;
+        SCODE scode;
+        BSTR bstrVal;
+        IUnknown* punkVal;
+        IDispatch* pdispVal;
+        LONG_PTR intPtrVal;
+        ULONG_PTR uintPtrVal;
+        void* byref;
+        LONG* plVal;
+        ULONG* pulVal;
+        BSTR* pbstrVal;
+        IUnknown** ppunkVal;
+        VARIANT* pvarVal;
+    };
+};
+using VARIANTARG = VARIANT;
+
+STDAPI_(void) VariantInit(VARIANT* pvarg);
+STDAPI VariantClear(VARIANT* pvarg);
+STDAPI VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);
+// Converts between the integer types, VT_BOOL and VT_BSTR (decimal text), and
+// dereferences VT_BYREF sources. DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW otherwise.
+STDAPI VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt);
+
+namespace pal {
+
+// Owning VARIANT.
+class Variant : public VARIANT {
+public:
+    Variant() noexcept { VariantInit(this); }
+    ~Variant() { VariantClear(this); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+};
+
+} // namespace pal

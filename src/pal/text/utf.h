@@ -1,0 +1,15 @@
+// UTF-8 <-> UTF-16 conversion. Ill-formed input becomes U+FFFD, never an error.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pal {
+
+std::string ToUtf8(std::u16string_view text);
+std::u16string ToUtf16(std::string_view text);
+
+// Length of a zero-terminated wide string (null counts as empty).
+std::size_t WideLength(const char16_t* text) noexcept;
+
+} // namespace pal
