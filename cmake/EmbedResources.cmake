@@ -1,0 +1,1 @@
+# Resource embedding: see src/pal/resources.
