@@ -31,11 +31,14 @@ constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
 // Writes the braced form and a terminator into psz (cchMax >= 39); answers the
 // number of characters written including the terminator, or 0 when too small.
 int StringFromGUID2(REFGUID guid, LPOLESTR psz, int cchMax);
-// Parses the braced form (hex digits in either case). CO_E_CLASSSTRING when malformed.
+// Parse the braced form (hex digits in either case); a null string gives GUID_NULL.
+// CLSIDFromString answers CO_E_CLASSSTRING when malformed; IIDFromString answers
+// E_INVALIDARG for a wrong length and CO_E_IIDSTRING otherwise. No ProgID lookup.
 HRESULT CLSIDFromString(LPCOLESTR psz, CLSID* pclsid);
 HRESULT IIDFromString(LPCOLESTR psz, IID* piid);
 
 constexpr HRESULT CO_E_CLASSSTRING = HR(0x800401F3);
+constexpr HRESULT CO_E_IIDSTRING = HR(0x800401F4);
 
 namespace pal {
 

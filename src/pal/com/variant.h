@@ -63,20 +63,36 @@ struct VARIANT {
         LONG_PTR intPtrVal;
         ULONG_PTR uintPtrVal;
         void* byref;
+        BYTE* pbVal;
+        char* pcVal;
+        SHORT* piVal;
+        USHORT* puiVal;
         LONG* plVal;
         ULONG* pulVal;
+        INT* pintVal;
+        UINT* puintVal;
+        LONGLONG* pllVal;
+        ULONGLONG* pullVal;
+        VARIANT_BOOL* pboolVal;
+        SCODE* pscode;
         BSTR* pbstrVal;
         IUnknown** ppunkVal;
+        IDispatch** ppdispVal;
         VARIANT* pvarVal;
     };
 };
 using VARIANTARG = VARIANT;
 
+// VariantChangeType flags.
+constexpr USHORT VARIANT_NOVALUEPROP = 0x01;
+constexpr USHORT VARIANT_ALPHABOOL = 0x02; // VT_BOOL -> VT_BSTR gives "True"/"False", not "-1"/"0"
+
 STDAPI_(void) VariantInit(VARIANT* pvarg);
 STDAPI VariantClear(VARIANT* pvarg);
 STDAPI VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);
 // Converts between the integer types, VT_BOOL and VT_BSTR (decimal text), and
-// dereferences VT_BYREF sources. DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW otherwise.
+// between VT_UNKNOWN and VT_DISPATCH by QueryInterface; dereferences VT_BYREF
+// sources; pvargDest may equal pvarSrc. DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW otherwise.
 STDAPI VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt);
 
 namespace pal {

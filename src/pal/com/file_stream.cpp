@@ -1,0 +1,310 @@
+#include "pal/com/stream.h"
+#include "pal/text/utf.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Win32 codes used only for errno mapping.
+constexpr DWORD kErrorTooManyOpenFiles = 4;
+constexpr DWORD kErrorFileExists = 80;
+constexpr DWORD kErrorDiskFull = 112;
+constexpr DWORD kErrorFilenameTooLong = 206;
+constexpr DWORD kErrorFileTooLarge = 223;
+constexpr DWORD kErrorIoDevice = 1117;
+constexpr DWORD kErrorCantResolveFilename = 1921;
+constexpr DWORD kErrorGenFailure = 31;
+
+constexpr DWORD kAccessMask = 0x3;
+constexpr DWORD kShareMask = 0x70;
+constexpr ULONG kCopyChunk = 64 * 1024;
+
+HRESULT HresultFromErrno(int error)
+{
+    switch (error) {
+    case ENOENT: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    case ENOTDIR: return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY: return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    case EMFILE:
+    case ENFILE: return HRESULT_FROM_WIN32(kErrorTooManyOpenFiles);
+    case ENOMEM: return E_OUTOFMEMORY;
+    case ENOSPC:
+    case EDQUOT: return HRESULT_FROM_WIN32(kErrorDiskFull);
+    case EFBIG: return HRESULT_FROM_WIN32(kErrorFileTooLarge);
+    case ENAMETOOLONG: return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
+    case ELOOP: return HRESULT_FROM_WIN32(kErrorCantResolveFilename);
+    case EEXIST: return HRESULT_FROM_WIN32(kErrorFileExists);
+    case EINVAL: return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
+    case EBADF: return HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
+    case EIO: return HRESULT_FROM_WIN32(kErrorIoDevice);
+    default: return HRESULT_FROM_WIN32(kErrorGenFailure);
+    }
+}
+
+// Windows tells a missing folder (ERROR_PATH_NOT_FOUND) from a missing file
+// in an existing folder; POSIX says ENOENT for both.
+HRESULT OpenError(int error, const std::string& path)
+{
+    if (error != ENOENT) return HresultFromErrno(error);
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    struct stat parent{};
+    const bool folderExists = ::stat(path.substr(0, slash).c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
+    return HRESULT_FROM_WIN32(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+}
+
+FILETIME ToFileTime(const timespec& t)
+{
+    // 100 ns ticks since 1601-01-01.
+    constexpr ULONGLONG kEpochDifference = 11644473600ull;
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(t.tv_sec) + kEpochDifference) * 10000000ull +
+                            static_cast<ULONGLONG>(t.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) noexcept : fd_(fd) {}
+    ~UniqueFd()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    UniqueFd& operator=(UniqueFd&&) = delete;
+
+    int Get() const noexcept { return fd_; }
+
+private:
+    int fd_;
+};
+
+class FileStream final : public IStream {
+public:
+    FileStream(UniqueFd fd, DWORD mode, std::u16string path) noexcept
+        : fd_(std::move(fd)), mode_(mode), path_(std::move(path))
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
+            *ppv = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // Short reads answer S_FALSE, as the shell's file streams do; callers
+    // compare the count anyway.
+    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override
+    {
+        if (pcbRead) *pcbRead = 0;
+        if (!pv && cb > 0) return STG_E_INVALIDPOINTER;
+        if (!CanRead()) return STG_E_ACCESSDENIED;
+        ULONG total = 0;
+        while (total < cb) {
+            const ssize_t n = ::read(fd_.Get(), static_cast<std::byte*>(pv) + total, cb - total);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                if (pcbRead) *pcbRead = total;
+                return HresultFromErrno(errno);
+            }
+            if (n == 0) break;
+            total += static_cast<ULONG>(n);
+        }
+        if (pcbRead) *pcbRead = total;
+        return total == cb ? S_OK : S_FALSE;
+    }
+
+    HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) override
+    {
+        if (pcbWritten) *pcbWritten = 0;
+        if (!pv && cb > 0) return STG_E_INVALIDPOINTER;
+        if (!CanWrite()) return STG_E_ACCESSDENIED;
+        ULONG total = 0;
+        while (total < cb) {
+            const ssize_t n = ::write(fd_.Get(), static_cast<const std::byte*>(pv) + total, cb - total);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                if (pcbWritten) *pcbWritten = total;
+                return errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? STG_E_MEDIUMFULL : HresultFromErrno(errno);
+            }
+            total += static_cast<ULONG>(n);
+        }
+        if (pcbWritten) *pcbWritten = total;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) override
+    {
+        int whence = SEEK_SET;
+        switch (dwOrigin) {
+        case STREAM_SEEK_SET: whence = SEEK_SET; break;
+        case STREAM_SEEK_CUR: whence = SEEK_CUR; break;
+        case STREAM_SEEK_END: whence = SEEK_END; break;
+        default: return STG_E_INVALIDFUNCTION;
+        }
+        const off_t position = ::lseek(fd_.Get(), static_cast<off_t>(dlibMove.QuadPart), whence);
+        if (position < 0) return errno == EINVAL ? STG_E_INVALIDFUNCTION : HresultFromErrno(errno);
+        if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER libNewSize) override
+    {
+        if (!CanWrite()) return STG_E_ACCESSDENIED;
+        if (libNewSize.QuadPart > static_cast<ULONGLONG>(INT64_MAX)) return STG_E_INVALIDFUNCTION;
+        if (::ftruncate(fd_.Get(), static_cast<off_t>(libNewSize.QuadPart)) != 0) {
+            return errno == ENOSPC || errno == EFBIG ? STG_E_MEDIUMFULL : HresultFromErrno(errno);
+        }
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                                     ULARGE_INTEGER* pcbWritten) override
+    {
+        ULONGLONG totalRead = 0;
+        ULONGLONG totalWritten = 0;
+        auto report = [&](HRESULT hr) {
+            if (pcbRead) pcbRead->QuadPart = totalRead;
+            if (pcbWritten) pcbWritten->QuadPart = totalWritten;
+            return hr;
+        };
+        if (!pstm) return report(STG_E_INVALIDPOINTER);
+        try {
+            std::vector<std::byte> buffer(static_cast<std::size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
+            while (totalRead < cb.QuadPart) {
+                const ULONG want = static_cast<ULONG>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
+                ULONG got = 0;
+                HRESULT hr = Read(buffer.data(), want, &got);
+                if (FAILED(hr)) return report(hr);
+                if (got == 0) break;
+                totalRead += got;
+                ULONG put = 0;
+                hr = pstm->Write(buffer.data(), got, &put);
+                totalWritten += put;
+                if (FAILED(hr)) return report(hr);
+                if (put != got) return report(STG_E_MEDIUMFULL);
+            }
+        } catch (const std::bad_alloc&) {
+            return report(E_OUTOFMEMORY);
+        }
+        return report(S_OK);
+    }
+
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override
+    {
+        if (!CanWrite()) return S_OK;
+        // Pipes and some special files cannot be synced; nothing is lost by that.
+        if (::fsync(fd_.Get()) != 0 && errno != EINVAL && errno != EROFS) return HresultFromErrno(errno);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return STG_E_INVALIDFUNCTION;
+    }
+
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD grfStatFlag) override
+    {
+        if (!pstatstg) return STG_E_INVALIDPOINTER;
+        struct stat info{};
+        if (::fstat(fd_.Get(), &info) != 0) return HresultFromErrno(errno);
+        STATSTG result{};
+        if (!(grfStatFlag & STATFLAG_NONAME)) {
+            const std::size_t bytes = (path_.size() + 1) * sizeof(OLECHAR);
+            result.pwcsName = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+            if (!result.pwcsName) return E_OUTOFMEMORY;
+            std::memcpy(result.pwcsName, path_.c_str(), bytes);
+        }
+        result.type = STGTY_STREAM;
+        result.cbSize.QuadPart = static_cast<ULONGLONG>(info.st_size);
+        result.mtime = ToFileTime(info.st_mtim);
+        result.atime = ToFileTime(info.st_atim);
+        // POSIX keeps no creation time here; the last status change is the
+        // closest it offers.
+        result.ctime = ToFileTime(info.st_ctim);
+        result.grfMode = mode_ & ~STGM_CREATE;
+        *pstatstg = result;
+        return S_OK;
+    }
+
+    // Windows file streams do not clone either.
+    HRESULT STDMETHODCALLTYPE Clone(IStream** ppstm) override
+    {
+        if (ppstm) *ppstm = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    ~FileStream() = default;
+
+    bool CanRead() const noexcept { return (mode_ & kAccessMask) != STGM_WRITE; }
+    bool CanWrite() const noexcept { return (mode_ & kAccessMask) != STGM_READ; }
+
+    std::atomic<ULONG> refs_{1};
+    UniqueFd fd_;
+    DWORD mode_;
+    std::u16string path_;
+};
+
+} // namespace
+
+HRESULT SHCreateStreamOnFileW(LPCWSTR pszFile, DWORD grfMode, IStream** ppstm)
+{
+    if (ppstm) *ppstm = nullptr;
+    if (!pszFile || !ppstm) return E_INVALIDARG;
+    const DWORD access = grfMode & kAccessMask;
+    // Transacted, convert and delete-on-release modes are not offered.
+    if (access == kAccessMask || (grfMode & ~(kAccessMask | kShareMask | STGM_CREATE)) != 0) return E_INVALIDARG;
+
+    try {
+        std::u16string path(pszFile, pal::WideLength(pszFile));
+        const std::string nativePath = pal::ToUtf8(path);
+
+        int flags = O_CLOEXEC;
+        flags |= access == STGM_READ ? O_RDONLY : access == STGM_WRITE ? O_WRONLY : O_RDWR;
+        if (grfMode & STGM_CREATE) flags |= O_CREAT | O_TRUNC;
+        // Share modes have no POSIX counterpart and are accepted as given.
+        UniqueFd fd(::open(nativePath.c_str(), flags, 0666));
+        if (fd.Get() < 0) return OpenError(errno, nativePath);
+
+        struct stat info{};
+        if (::fstat(fd.Get(), &info) != 0) return HresultFromErrno(errno);
+        // Opening a folder succeeds on POSIX but must fail as on Windows.
+        if (S_ISDIR(info.st_mode)) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+
+        *ppstm = new FileStream(std::move(fd), grfMode, std::move(path));
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}

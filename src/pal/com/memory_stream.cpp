@@ -1,0 +1,261 @@
+#include "pal/com/global_memory.h"
+#include "pal/com/stream.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Answered only by streams made here, so GetHGlobalFromStream can tell its
+// own streams from foreign ones.
+constexpr IID kIidHGlobalStream = pal::MakeGuid("6B1E5C1A-7F0D-4C52-9E0B-2D6F3A8C4E71");
+
+// HGLOBAL streams are 32-bit, as on Windows.
+constexpr ULONGLONG kMaxSize = 0xFFFFFFFFull;
+
+constexpr ULONG kCopyChunk = 64 * 1024;
+
+// The block behind a stream and its clones. The stream's size is the block's
+// GlobalSize; growth is amortised inside GlobalReAlloc.
+class SharedBlock {
+public:
+    SharedBlock(HGLOBAL handle, bool deleteOnRelease) noexcept : handle_(handle), deleteOnRelease_(deleteOnRelease) {}
+    ~SharedBlock()
+    {
+        if (deleteOnRelease_) GlobalFree(handle_);
+    }
+    SharedBlock(const SharedBlock&) = delete;
+    SharedBlock& operator=(const SharedBlock&) = delete;
+
+    std::mutex& Mutex() noexcept { return mutex_; }
+    HGLOBAL Handle() const noexcept { return handle_; }
+    ULONGLONG Size() const noexcept { return GlobalSize(handle_); }
+
+    // Caller holds Mutex(). New bytes read as zero, also across a gap left by
+    // seeking past the end before writing.
+    bool Resize(ULONGLONG size) noexcept
+    {
+        if (size > kMaxSize) return false;
+        HGLOBAL resized = GlobalReAlloc(handle_, static_cast<SIZE_T>(size), GMEM_MOVEABLE | GMEM_ZEROINIT);
+        if (!resized) return false;
+        handle_ = resized; // differs only when the caller gave us a fixed block
+        return true;
+    }
+
+private:
+    std::mutex mutex_;
+    HGLOBAL handle_;
+    bool deleteOnRelease_;
+};
+
+class MemoryStream final : public IStream {
+public:
+    MemoryStream(std::shared_ptr<SharedBlock> block, ULONGLONG position) noexcept
+        : block_(std::move(block)), position_(position)
+    {
+    }
+
+    HGLOBAL Handle() const noexcept { return block_->Handle(); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream || riid == kIidHGlobalStream) {
+            *ppv = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override
+    {
+        if (pcbRead) *pcbRead = 0;
+        if (!pv && cb > 0) return STG_E_INVALIDPOINTER;
+        std::lock_guard lock(block_->Mutex());
+        const ULONGLONG size = block_->Size();
+        // Reading at or past the end is not an error: it reads what there is.
+        const ULONG count = position_ >= size ? 0 : static_cast<ULONG>(std::min<ULONGLONG>(cb, size - position_));
+        if (count > 0) {
+            pal::GlobalLockGuard data(block_->Handle());
+            if (!data.Data()) return E_UNEXPECTED;
+            std::memcpy(pv, static_cast<const std::byte*>(data.Data()) + position_, count);
+            position_ += count;
+        }
+        if (pcbRead) *pcbRead = count;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) override
+    {
+        if (pcbWritten) *pcbWritten = 0;
+        if (!pv && cb > 0) return STG_E_INVALIDPOINTER;
+        if (cb == 0) return S_OK;
+        std::lock_guard lock(block_->Mutex());
+        const ULONGLONG end = position_ + cb;
+        if (end < position_) return STG_E_MEDIUMFULL;
+        if (end > block_->Size() && !block_->Resize(end)) return STG_E_MEDIUMFULL;
+        pal::GlobalLockGuard data(block_->Handle());
+        if (!data.Data()) return E_UNEXPECTED;
+        std::memcpy(static_cast<std::byte*>(data.Data()) + position_, pv, cb);
+        position_ = end;
+        if (pcbWritten) *pcbWritten = cb;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) override
+    {
+        std::lock_guard lock(block_->Mutex());
+        __extension__ typedef __int128 Wide;
+        Wide base = 0;
+        switch (dwOrigin) {
+        case STREAM_SEEK_SET: base = 0; break;
+        case STREAM_SEEK_CUR: base = position_; break;
+        case STREAM_SEEK_END: base = block_->Size(); break;
+        default: return STG_E_INVALIDFUNCTION;
+        }
+        // Past the end is allowed (a later write fills the gap); before the start is not.
+        const Wide target = base + dlibMove.QuadPart;
+        if (target < 0 || target > static_cast<Wide>(UINT64_MAX)) return STG_E_INVALIDFUNCTION;
+        position_ = static_cast<ULONGLONG>(target);
+        if (plibNewPosition) plibNewPosition->QuadPart = position_;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER libNewSize) override
+    {
+        if (libNewSize.QuadPart > kMaxSize) return STG_E_INVALIDFUNCTION;
+        std::lock_guard lock(block_->Mutex());
+        if (libNewSize.QuadPart == block_->Size()) return S_OK;
+        return block_->Resize(libNewSize.QuadPart) ? S_OK : STG_E_MEDIUMFULL;
+    }
+
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                                     ULARGE_INTEGER* pcbWritten) override
+    {
+        ULONGLONG totalRead = 0;
+        ULONGLONG totalWritten = 0;
+        auto report = [&](HRESULT hr) {
+            if (pcbRead) pcbRead->QuadPart = totalRead;
+            if (pcbWritten) pcbWritten->QuadPart = totalWritten;
+            return hr;
+        };
+        if (!pstm) return report(STG_E_INVALIDPOINTER);
+        // Goes through a buffer without holding the lock while writing: the
+        // target may be a clone sharing this block.
+        try {
+            std::vector<std::byte> buffer(static_cast<std::size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
+            while (totalRead < cb.QuadPart) {
+                const ULONG want = static_cast<ULONG>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
+                ULONG got = 0;
+                HRESULT hr = Read(buffer.data(), want, &got);
+                if (FAILED(hr)) return report(hr);
+                if (got == 0) break;
+                totalRead += got;
+                ULONG put = 0;
+                hr = pstm->Write(buffer.data(), got, &put);
+                totalWritten += put;
+                if (FAILED(hr)) return report(hr);
+                if (put != got) return report(STG_E_MEDIUMFULL);
+            }
+        } catch (const std::bad_alloc&) {
+            return report(E_OUTOFMEMORY);
+        }
+        return report(S_OK);
+    }
+
+    // Direct mode: nothing is buffered, so there is nothing to commit or revert.
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return STG_E_INVALIDFUNCTION;
+    }
+
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD) override
+    {
+        if (!pstatstg) return STG_E_INVALIDPOINTER;
+        std::lock_guard lock(block_->Mutex());
+        *pstatstg = STATSTG{};
+        // A memory stream has no name, whatever the flag asks.
+        pstatstg->pwcsName = nullptr;
+        pstatstg->type = STGTY_STREAM;
+        pstatstg->cbSize.QuadPart = block_->Size();
+        pstatstg->grfMode = STGM_READWRITE;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Clone(IStream** ppstm) override
+    {
+        if (!ppstm) return STG_E_INVALIDPOINTER;
+        *ppstm = nullptr;
+        std::lock_guard lock(block_->Mutex());
+        auto* clone = new (std::nothrow) MemoryStream(block_, position_);
+        if (!clone) return E_OUTOFMEMORY;
+        *ppstm = clone;
+        return S_OK;
+    }
+
+private:
+    ~MemoryStream() = default;
+
+    std::atomic<ULONG> refs_{1};
+    std::shared_ptr<SharedBlock> block_;
+    ULONGLONG position_; // guarded by the block's mutex
+};
+
+} // namespace
+
+HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, IStream** ppstm)
+{
+    if (!ppstm) return E_INVALIDARG;
+    *ppstm = nullptr;
+    // A block allocated here must not outlive a failed creation; a caller's
+    // block is never freed on failure.
+    HGLOBAL ownBlock = nullptr;
+    if (!hGlobal) {
+        ownBlock = hGlobal = GlobalAlloc(GMEM_MOVEABLE, 0);
+        if (!hGlobal) return E_OUTOFMEMORY;
+    }
+    std::shared_ptr<SharedBlock> block;
+    try {
+        block = std::make_shared<SharedBlock>(hGlobal, fDeleteOnRelease != FALSE);
+    } catch (const std::bad_alloc&) {
+        if (ownBlock) GlobalFree(ownBlock);
+        return E_OUTOFMEMORY;
+    }
+    auto* stream = new (std::nothrow) MemoryStream(block, 0);
+    if (!stream) {
+        block.reset(); // frees the block if it was to go with the stream
+        if (ownBlock && !fDeleteOnRelease) GlobalFree(ownBlock);
+        return E_OUTOFMEMORY;
+    }
+    *ppstm = stream;
+    return S_OK;
+}
+
+HRESULT GetHGlobalFromStream(IStream* pstm, HGLOBAL* phglobal)
+{
+    if (!pstm || !phglobal) return E_INVALIDARG;
+    *phglobal = nullptr;
+    void* own = nullptr;
+    if (FAILED(pstm->QueryInterface(kIidHGlobalStream, &own))) return E_INVALIDARG;
+    auto* stream = static_cast<MemoryStream*>(static_cast<IStream*>(own));
+    *phglobal = stream->Handle();
+    stream->Release();
+    return S_OK;
+}
