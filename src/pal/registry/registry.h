@@ -1,7 +1,9 @@
 // The registry: HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER as hives kept in
 // databases under the platform prefix, and HKEY_CLASSES_ROOT as the view of
-// HKCU\Software\Classes over HKLM\Software\Classes. Names are compared without
-// regard to case; enumeration follows creation order and is stable.
+// HKCU\Software\Classes over HKLM\Software\Classes (session.h has its rules).
+// Names are compared without regard to case; enumeration follows creation
+// order and is stable. Every call is one transaction per hive and may be made
+// from any thread or process.
 #pragma once
 
 #include "pal/base/types.h"
@@ -52,6 +54,9 @@ STDAPI_(LSTATUS) RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 STDAPI_(LSTATUS) RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 // Deletes a key's subkeys and values; with a subkey name, that subkey itself too.
 STDAPI_(LSTATUS) RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
+// A name that does not fit gives ERROR_MORE_DATA, leaves the buffer alone and
+// sets the count to the size needed, terminator included; on success the
+// count is the name's length without it.
 STDAPI_(LSTATUS) RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
                                LPWSTR lpClass, LPDWORD lpcchClass, FILETIME* lpftLastWriteTime);
 STDAPI_(LSTATUS) RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,

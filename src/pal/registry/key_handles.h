@@ -1,0 +1,51 @@
+// What an HKEY stands for. The predefined roots are constants; every other
+// HKEY is the address of an OpenKey made by RegOpenKeyExW/RegCreateKeyExW and
+// kept in a table until RegCloseKey, so a stale or foreign handle is told
+// apart (ERROR_INVALID_HANDLE) instead of being followed.
+#pragma once
+
+#include "pal/base/types.h"
+#include "pal/registry/hive.h"
+#include "pal/registry/names.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace pal::registry {
+
+// A key of HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
+struct HiveKey {
+    std::shared_ptr<Hive> hive;
+    KeyId id = kRootKey;
+};
+
+// A key seen through HKEY_CLASSES_ROOT, by its path below Software\Classes
+// (empty for the root of the view). It is found again in both hives at every
+// call; the copies it was opened on tell whether it has since been deleted.
+struct ClassesKey {
+    std::shared_ptr<Hive> user;
+    std::shared_ptr<Hive> machine;
+    std::vector<Name> path;
+    std::optional<KeyId> userCopy;
+    std::optional<KeyId> machineCopy;
+};
+
+struct OpenKey {
+    std::variant<HiveKey, ClassesKey> key;
+    std::u16string path; // e.g. HKEY_CURRENT_USER\Software\Orvana, for diagnostics
+};
+
+bool IsPredefinedKey(HKEY key) noexcept;
+
+// The key behind a predefined root or open handle; fails with ERROR_INVALID_HANDLE.
+std::shared_ptr<const OpenKey> ResolveKey(HKEY key);
+
+HKEY AddHandle(OpenKey key);
+
+// False when key is not an open handle.
+bool RemoveHandle(HKEY key);
+
+} // namespace pal::registry

@@ -1,0 +1,127 @@
+// Each registry test runs in a fresh, empty prefix of its own, removed
+// afterwards, and reaches the registry only through the Reg* functions.
+#pragma once
+
+#include "pal/registry/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const char* previous = std::getenv("ORVANA_PREFIX")) previous_ = previous;
+        prefix_ = MakeTemporaryDirectory();
+        ::setenv("ORVANA_PREFIX", prefix_.c_str(), 1);
+    }
+
+    void TearDown() override
+    {
+        if (previous_) {
+            ::setenv("ORVANA_PREFIX", previous_->c_str(), 1);
+        } else {
+            ::unsetenv("ORVANA_PREFIX");
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(prefix_, ignored);
+    }
+
+    static std::filesystem::path MakeTemporaryDirectory()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orvana-registry-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        return pattern;
+    }
+
+    static pal::RegKey Create(HKEY parent, const char16_t* path, DWORD* disposition = nullptr)
+    {
+        pal::RegKey key;
+        EXPECT_EQ(RegCreateKeyExW(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                  key.ReleaseAndGetAddressOf(), disposition),
+                  ERROR_SUCCESS)
+            << "creating key";
+        return key;
+    }
+
+    static LSTATUS Open(HKEY parent, const char16_t* path, pal::RegKey& key)
+    {
+        return RegOpenKeyExW(parent, path, 0, KEY_READ, key.ReleaseAndGetAddressOf());
+    }
+
+    static bool Exists(HKEY parent, const char16_t* path)
+    {
+        pal::RegKey key;
+        return Open(parent, path, key) == ERROR_SUCCESS;
+    }
+
+    // Stored with its terminator, as Windows callers do.
+    static LSTATUS SetString(HKEY key, const char16_t* name, std::u16string_view text)
+    {
+        const std::u16string data(text);
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                              static_cast<DWORD>((data.size() + 1) * sizeof(char16_t)));
+    }
+
+    static LSTATUS SetDword(HKEY key, const char16_t* name, DWORD value)
+    {
+        return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+
+    // The string without its terminator, or nothing when the value is missing.
+    static std::optional<std::u16string> GetString(HKEY key, const char16_t* name)
+    {
+        char16_t buffer[512] = {};
+        DWORD size = sizeof buffer;
+        DWORD type = REG_NONE;
+        if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        EXPECT_EQ(type, REG_SZ);
+        std::u16string text(buffer, size / sizeof(char16_t));
+        if (!text.empty() && text.back() == u'\0') text.pop_back();
+        return text;
+    }
+
+    static std::vector<std::u16string> SubkeyNames(HKEY key)
+    {
+        return Names([key](DWORD index, char16_t* name, DWORD* length) {
+            return RegEnumKeyExW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
+    }
+
+    static std::vector<std::u16string> ValueNames(HKEY key)
+    {
+        return Names([key](DWORD index, char16_t* name, DWORD* length) {
+            return RegEnumValueW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
+    }
+
+    std::filesystem::path prefix_;
+
+private:
+    // Every name an enumeration gives, in order, until ERROR_NO_MORE_ITEMS.
+    template <typename Enumerate>
+    static std::vector<std::u16string> Names(Enumerate enumerate)
+    {
+        std::vector<std::u16string> names;
+        for (DWORD index = 0;; ++index) {
+            char16_t name[512];
+            DWORD length = 512;
+            const LSTATUS status = enumerate(index, name, &length);
+            if (status != ERROR_SUCCESS) {
+                EXPECT_EQ(status, ERROR_NO_MORE_ITEMS);
+                return names;
+            }
+            names.emplace_back(name, length);
+        }
+    }
+
+    std::optional<std::string> previous_;
+};
