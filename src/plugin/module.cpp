@@ -1,0 +1,139 @@
+#include "plugin/module.h"
+
+#include "pal/base/thread_locale.h"
+#include "pal/com/dispatch.h"
+#include "pal/registrar/registrar.h"
+#include "pal/resources/resources.h"
+#include "pal/text/compare.h"
+#include "pal/text/utf.h"
+#include "plugin/host_event_reporter_holder.h"
+#include "plugin/orvana_publishing.h"
+#include "publisher/zenfolio_publisher.h"
+#include "service/zenfolio_proxy.h"
+
+#include <atomic>
+#include <string>
+
+namespace {
+
+constexpr UINT kModuleScript = 100;
+constexpr UINT kPublisherScript = 101;
+constexpr UINT kProxyScript = 1000;
+
+std::atomic<CZenfolioModule*> g_instance{nullptr};
+CZenfolioModule g_module; // lives exactly as long as the loaded module
+
+std::u16string ModulePath()
+{
+    char16_t path[4096];
+    const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
+    return std::u16string(path, length);
+}
+
+HRESULT LoadScript(UINT id, std::u16string& script)
+{
+    HINSTANCE module = pal::ThisModule();
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), u"REGISTRY");
+    if (!resource) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+    if (!bytes) return HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND);
+    script = pal::ToUtf16(std::string_view(bytes, SizeofResource(module, resource)));
+    return S_OK;
+}
+
+HRESULT RegisterTypeLibrary(bool perUser)
+{
+    std::u16string path = ModulePath();
+    pal::ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) return hr;
+    return perUser ? RegisterTypeLibForUser(library.Get(), path.data(), nullptr)
+                   : RegisterTypeLib(library.Get(), path.c_str(), nullptr);
+}
+
+HRESULT UnregisterTypeLibrary(bool perUser)
+{
+    const auto& lib = OrvanaTypeLibrary;
+    return perUser ? UnRegisterTypeLibForUser(lib.libid, lib.majorVersion, lib.minorVersion, lib.lcid, lib.syskind)
+                   : UnRegisterTypeLib(lib.libid, lib.majorVersion, lib.minorVersion, lib.lcid, lib.syskind);
+}
+
+} // namespace
+
+CZenfolioModule* CZenfolioModule::Instance() noexcept { return g_instance.load(std::memory_order_acquire); }
+
+CZenfolioModule::CZenfolioModule()
+    : objectMap_{{
+          {&CLSID_ZenfolioPublisher, kPublisherScript, &pal::CreateComObject<CZenfolioPublisher>, {}},
+          {&CLSID_ZenfolioProxy, kProxyScript, &pal::CreateComObject<CZenfolioProxy>, {}},
+      }}
+{
+    g_instance.store(this, std::memory_order_release);
+}
+
+CZenfolioModule::~CZenfolioModule()
+{
+    g_instance.store(nullptr, std::memory_order_release);
+    HostEventReporterHolder::Release();
+    for (auto& entry : objectMap_) entry.factory.Reset();
+}
+
+HRESULT CZenfolioModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
+{
+    for (auto& entry : objectMap_) {
+        if (*entry.clsid != rclsid) continue;
+        pal::ComPtr<IClassFactory> factory;
+        {
+            std::lock_guard lock(mutex_);
+            if (!entry.factory) {
+                auto* created = new (std::nothrow) pal::ClassFactory(entry.create);
+                if (!created) return E_OUTOFMEMORY;
+                entry.factory = pal::ComPtr<IClassFactory>(created);
+            }
+            factory = entry.factory;
+        }
+        return factory->QueryInterface(riid, ppv);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT CZenfolioModule::CanUnloadNow() const noexcept { return pal::ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+
+HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
+{
+    std::u16string script;
+    if (HRESULT hr = LoadScript(id, script); FAILED(hr)) return hr;
+    const pal::ReplacementMap replacements{
+        {u"MODULE", ModulePath()},
+        {u"APPID", pal::GuidToString(APPID_OrvanaPublishToZenfolio)},
+    };
+    return pal::RunRegistryScript(script, registering, replacements, perUser_ ? &pal::PerUserClassesRedirect() : nullptr);
+}
+
+HRESULT CZenfolioModule::RegisterServer()
+{
+    pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
+    if (HRESULT hr = RunScript(kModuleScript, true); FAILED(hr)) return hr;
+    for (const auto& entry : objectMap_)
+        if (HRESULT hr = RunScript(entry.registryScript, true); FAILED(hr)) return hr;
+    return RegisterTypeLibrary(perUser_);
+}
+
+HRESULT CZenfolioModule::UnregisterServer()
+{
+    pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
+    for (const auto& entry : objectMap_)
+        if (HRESULT hr = RunScript(entry.registryScript, false); FAILED(hr)) return hr;
+    if (HRESULT hr = UnregisterTypeLibrary(perUser_); FAILED(hr) && hr != TYPE_E_LIBNOTREGISTERED) return hr;
+    return RunScript(kModuleScript, false);
+}
+
+HRESULT CZenfolioModule::Install(BOOL install, LPCWSTR commandLine)
+{
+    if (commandLine && pal::EqualsIgnoringCase(commandLine, u"user"))
+        perUser_ = true; // never turned off again in this process
+    if (!install) return UnregisterServer();
+    const HRESULT hr = RegisterServer();
+    if (FAILED(hr)) UnregisterServer(); // leave nothing half-registered
+    return hr;
+}

@@ -1,0 +1,43 @@
+#include "publisher/version_block.h"
+
+#include "pal/resources/resources.h"
+#include "pal/text/wide_format.h"
+
+namespace orvana {
+
+namespace {
+constexpr std::size_t kMaxVersionText = 4096;
+}
+
+VersionBlock::VersionBlock(const std::u16string& modulePath)
+{
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(modulePath.c_str(), &handle);
+    if (size == 0) return;
+    std::vector<BYTE> block(size);
+    if (GetFileVersionInfoW(modulePath.c_str(), handle, size, block.data())) block_ = std::move(block);
+}
+
+std::u16string VersionBlock::String(std::u16string_view key) const
+{
+    if (block_.empty()) return {};
+    void* translation = nullptr;
+    UINT translationLength = 0;
+    if (!VerQueryValueW(block_.data(), u"\\VarFileInfo\\Translation", &translation, &translationLength) ||
+        translationLength < 2 * sizeof(WORD))
+        return {};
+    const auto* pair = static_cast<const WORD*>(translation);
+    const std::u16string keyText(key);
+    const std::u16string path =
+        pal::FormatWide(u"\\StringFileInfo\\%04x%04x\\%s", unsigned{pair[0]}, unsigned{pair[1]}, keyText.c_str());
+    void* value = nullptr;
+    UINT valueLength = 0;
+    if (!VerQueryValueW(block_.data(), path.c_str(), &value, &valueLength) || !value) return {};
+    std::u16string text(static_cast<const char16_t*>(value), valueLength);
+    // The reported length may count the terminator.
+    while (!text.empty() && text.back() == u'\0') text.pop_back();
+    if (text.size() > kMaxVersionText) text.resize(kMaxVersionText);
+    return text;
+}
+
+} // namespace orvana

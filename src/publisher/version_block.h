@@ -1,0 +1,27 @@
+// An owned copy of a module file's version resource, and its string lookup
+// through the first translation entry.
+#pragma once
+
+#include "pal/base/types.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvana {
+
+class VersionBlock {
+public:
+    VersionBlock() = default;
+    // Reads the block of the module file; an unreadable file leaves it empty.
+    explicit VersionBlock(const std::u16string& modulePath);
+
+    // "\StringFileInfo\<language><code page>\<key>" of the first translation
+    // entry, at most 4096 characters; empty when the block or entry is missing.
+    std::u16string String(std::u16string_view key) const;
+
+private:
+    std::vector<BYTE> block_;
+};
+
+} // namespace orvana

@@ -1,0 +1,198 @@
+#include "publisher/zenfolio_publisher.h"
+
+#include "pal/com/activation.h"
+#include "pal/com/hresult_error.h"
+#include "pal/com/marshaler.h"
+#include "pal/resources/resources.h"
+#include "pal/text/compare.h"
+#include "pal/text/wide_format.h"
+#include "plugin/component_strings.h"
+#include "plugin/host_event_reporter_holder.h"
+
+namespace {
+
+constexpr UINT kIdsDisplayName = 100;
+constexpr UINT kIdsNeedsCredentials = 102;
+constexpr UINT kIdsAuthorizedNotConfigured = 111;
+constexpr UINT kIconId = 200;
+constexpr DWORD kProxyClassContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
+                                     CLSCTX_REMOTE_SERVER; // 23
+
+bool NonEmpty(const std::optional<std::u16string>& text) { return text && !text->empty(); }
+
+HRESULT ReturnString(std::u16string_view text, BSTR* out)
+{
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+std::u16string OwnModulePath()
+{
+    char16_t path[4096];
+    const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
+    return std::u16string(path, length);
+}
+
+} // namespace
+
+CZenfolioPublisher::CZenfolioPublisher() : version_(OwnModulePath()) {}
+
+CZenfolioPublisher::~CZenfolioPublisher() = default;
+
+HRESULT CZenfolioPublisher::FinalConstruct()
+{
+    HRESULT hr = CoCreateInstance(CLSID_ZenfolioProxy, nullptr, kProxyClassContext, IID_IZenfolioProxy,
+                                  proxy_.ReleaseAndGetVoidAddress());
+    if (FAILED(hr)) return hr;
+    return CoCreateFreeThreadedMarshaler(ControllingUnknown(), freeThreadedMarshaler_.ReleaseAndGetAddressOf());
+}
+
+void CZenfolioPublisher::FinalRelease()
+{
+    freeThreadedMarshaler_.Reset();
+    proxy_.Reset();
+    host_.Reset();
+    stream_.Reset();
+}
+
+HRESULT CZenfolioPublisher::QueryInterfaceExtra(REFIID riid, void** ppv)
+{
+    if (riid == IID_IMarshal && freeThreadedMarshaler_) {
+        // The marshaler answers with its own reference; the caller adds one too.
+        HRESULT hr = freeThreadedMarshaler_->QueryInterface(riid, ppv);
+        if (SUCCEEDED(hr)) static_cast<IUnknown*>(*ppv)->Release();
+        return hr;
+    }
+    return E_NOINTERFACE;
+}
+
+bool CZenfolioPublisher::IsAuthorized() const
+{
+    return NonEmpty(state_.AccountIdentifier) && state_.ProtectedPassword && !state_.ProtectedPassword->empty() &&
+           NonEmpty(state_.LoginName);
+}
+
+bool CZenfolioPublisher::IsConfigured() const
+{
+    return NonEmpty(state_.GalleryId) && NonEmpty(state_.UploadUrl) && NonEmpty(state_.GalleryTitle);
+}
+
+HRESULT CZenfolioPublisher::Initialize(IUnknown* lpHost, USHORT langid, IUnknown* lpStream, ULONG)
+{
+    return pal::Boundary([&]() -> HRESULT {
+        if (!lpHost) return E_INVALIDARG;
+        pal::ComPtr<IPublishingHost> host;
+        lpHost->QueryInterface(IID_IPublishingHost, host.ReleaseAndGetVoidAddress());
+        host_ = host; // replaces what was held, even with nothing
+        if (!host_) return E_INVALIDARG;
+        language_ = langid;
+
+        pal::ComPtr<IStream> stream;
+        if (lpStream) lpStream->QueryInterface(IID_IStream, stream.ReleaseAndGetVoidAddress());
+        stream_ = stream;
+        if (stream_) {
+            if (HRESULT hr = orvana::LoadState(stream_.Get(), state_); FAILED(hr)) return hr;
+        }
+        HostEventReporterHolder::EnsureCreated();
+        return S_OK;
+    });
+}
+
+HRESULT CZenfolioPublisher::Terminate()
+{
+    return pal::Boundary([&]() -> HRESULT {
+        if (!stream_) return S_OK;
+        if (HRESULT hr = orvana::SaveState(stream_.Get(), state_); FAILED(hr)) return hr;
+        HostEventReporterHolder::Release();
+        return S_OK;
+    });
+}
+
+HRESULT CZenfolioPublisher::GetCapabilities(tagORVPUBLISHINGCAPABILITIES* lpCapabilities)
+{
+    if (!lpCapabilities) return E_INVALIDARG;
+    *lpCapabilities = static_cast<tagORVPUBLISHINGCAPABILITIES>(
+        ORVPUBLISHINGCAPS_CONFIGURABLE | ORVPUBLISHINGCAPS_USES_INIT_DATA | ORVPUBLISHINGCAPS_CANCELABLE |
+        ORVPUBLISHINGCAPS_AUTHORIZATION);
+    return S_OK;
+}
+
+HRESULT CZenfolioPublisher::GetIcon(HICON* lphIcon)
+{
+    if (!lphIcon) return E_INVALIDARG;
+    *lphIcon = static_cast<HICON>(
+        LoadImageW(pal::ThisModule(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    return *lphIcon ? S_OK : E_FAIL;
+}
+
+HRESULT CZenfolioPublisher::GetDisplayName(BSTR* pbstrDisplayName)
+{
+    if (!pbstrDisplayName) return E_INVALIDARG;
+    return pal::Boundary([&]() -> HRESULT {
+        const auto name = orvana::TryLoadComponentString(kIdsDisplayName);
+        if (!name) return E_FAIL;
+        return ReturnString(*name, pbstrDisplayName);
+    });
+}
+
+HRESULT CZenfolioPublisher::VersionString(const char16_t* key, BSTR* out) const
+{
+    if (!out) return E_INVALIDARG;
+    return pal::Boundary([&]() { return ReturnString(version_.String(key), out); });
+}
+
+HRESULT CZenfolioPublisher::GetDescription(BSTR* pbstr) { return VersionString(u"FileDescription", pbstr); }
+
+HRESULT CZenfolioPublisher::GetAuthorInformation(BSTR* pbstr) { return VersionString(u"LegalCopyright", pbstr); }
+
+HRESULT CZenfolioPublisher::GetVersionInformation(BSTR* pbstr) { return VersionString(u"FileVersion", pbstr); }
+
+HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
+{
+    if (!pbstrDisplayState) return E_INVALIDARG;
+    return pal::Boundary([&]() -> HRESULT {
+        if (!IsAuthorized()) return ReturnString(orvana::ComponentString(kIdsNeedsCredentials), pbstrDisplayState);
+        if (!IsConfigured()) {
+            const std::u16string format = orvana::ComponentString(kIdsAuthorizedNotConfigured);
+            const std::u16string displayName = state_.DisplayName.value_or(u"");
+            return ReturnString(pal::FormatWide(format.c_str(), displayName.c_str()), pbstrDisplayState);
+        }
+        // The configured state summarises the preparation settings, which are
+        // not read from the settings store yet.
+        return E_NOTIMPL;
+    });
+}
+
+HRESULT CZenfolioPublisher::Configure(HWND, LPCWSTR lpszVerb, LPCWSTR lpszParameters)
+{
+    if (!host_ || !stream_) return E_UNEXPECTED;
+    if (!lpszVerb || !lpszParameters) return E_INVALIDARG;
+    // The "authorize" and "settings" verbs open dialogs that are not built yet.
+    if (pal::EqualsIgnoringCase(lpszVerb, u"authorize") || pal::EqualsIgnoringCase(lpszVerb, u"settings"))
+        return E_NOTIMPL;
+    return S_OK;
+}
+
+HRESULT CZenfolioPublisher::Publish(HWND, HWND)
+{
+    if (!host_ || !stream_) return E_UNEXPECTED;
+    return E_NOTIMPL;
+}
+
+HRESULT CZenfolioPublisher::CanPublish(HWND, LONG fIncludeActualConnectivityCheck)
+{
+    if (!host_ || !stream_) return E_UNEXPECTED;
+    if (!IsAuthorized() || !IsConfigured()) return S_FALSE;
+    if (!fIncludeActualConnectivityCheck) return S_OK;
+    // The live check needs the service login, which is not built yet.
+    return E_NOTIMPL;
+}
+
+HRESULT CZenfolioPublisher::Cancel(LONG) { return E_NOTIMPL; }
+
+HRESULT CZenfolioPublisher::UploadProgress(tagUPLOADSTATE, ULONG, ULONG) { return E_NOTIMPL; }
+
+HRESULT CZenfolioPublisher::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == IID_IOrvanaPublishingPlugin ? S_OK : S_FALSE;
+}

@@ -1,0 +1,254 @@
+// The publisher as the host sees it: created through the registry, initialised
+// with the reference host's object and a state stream.
+#include "host/event_reporter.h"
+#include "host/publishing_host.h"
+#include "pal/com/activation.h"
+#include "pal/com/class_factory.h"
+#include "pal/com/error_info.h"
+#include "pal/com/marshaler.h"
+#include "plugin/orvana_publishing.h"
+#include "settings/crc4.h"
+#include "settings/publisher_state.h"
+#include "tests/support/component_module.h"
+#include "tests/support/temporary_prefix.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Publisher : public testing_support::PrefixTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        ASSERT_EQ(S_OK, module_.RegisterServer());
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ZenfolioPublisher, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IOrvanaPublishingPlugin, plugin_.ReleaseAndGetVoidAddress()));
+        host_ = pal::MakeComObject<host::PublishingHost, IPublishingHost>();
+        ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, stream_.ReleaseAndGetAddressOf()));
+    }
+    void TearDown() override
+    {
+        plugin_.Reset();
+        CoUninitialize();
+    }
+
+    void WriteState(const orvana::PublisherState& state)
+    {
+        ASSERT_EQ(S_OK, orvana::SaveState(stream_.Get(), state));
+        stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    }
+    ULONGLONG StreamSize()
+    {
+        STATSTG stat{};
+        stream_->Stat(&stat, STATFLAG_NONAME);
+        return stat.cbSize.QuadPart;
+    }
+    std::u16string DisplayState()
+    {
+        pal::Bstr text;
+        EXPECT_EQ(S_OK, plugin_->GetDisplayState(text.ReleaseAndGetAddressOf()));
+        return text.Str();
+    }
+    static orvana::PublisherState Authorised()
+    {
+        orvana::PublisherState state;
+        state.AccountIdentifier = u"someone@example.com";
+        state.ProtectedPassword = orvana::ProtectPassword(u"secret");
+        state.LoginName = u"someone";
+        state.DisplayName = u"Some One";
+        return state;
+    }
+
+    testing_support::ComponentModule module_;
+    pal::ComPtr<IOrvanaPublishingPlugin> plugin_;
+    pal::ComPtr<IPublishingHost> host_;
+    pal::ComPtr<IStream> stream_;
+};
+
+TEST_F(Publisher, ReportsItsIdentityFromTheStringTableAndVersionBlock)
+{
+    tagORVPUBLISHINGCAPABILITIES capabilities{};
+    ASSERT_EQ(S_OK, plugin_->GetCapabilities(&capabilities));
+    EXPECT_EQ(15, capabilities);
+
+    pal::Bstr name, description, author, version;
+    ASSERT_EQ(S_OK, plugin_->GetDisplayName(name.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(u"Publish to Zenfolio", name.View());
+    ASSERT_EQ(S_OK, plugin_->GetDescription(description.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(u"Orvana Publish to Zenfolio Component", description.View());
+    ASSERT_EQ(S_OK, plugin_->GetVersionInformation(version.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(u"1.9 (Build 289)", version.View());
+    ASSERT_EQ(S_OK, plugin_->GetAuthorInformation(author.ReleaseAndGetAddressOf()));
+    EXPECT_NE(std::u16string::npos, author.View().find(u"Copyright"));
+
+    HICON icon = nullptr, again = nullptr;
+    ASSERT_EQ(S_OK, plugin_->GetIcon(&icon));
+    ASSERT_EQ(S_OK, plugin_->GetIcon(&again));
+    EXPECT_NE(nullptr, icon);
+    EXPECT_EQ(icon, again); // a shared icon
+
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetDisplayName(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetCapabilities(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetIcon(nullptr));
+}
+
+TEST_F(Publisher, AnswersThroughIDispatchByName)
+{
+    pal::ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(S_OK, plugin_.As(dispatch));
+    UINT count = 0;
+    ASSERT_EQ(S_OK, dispatch->GetTypeInfoCount(&count));
+    EXPECT_EQ(1u, count);
+    ITypeInfo* untouched = reinterpret_cast<ITypeInfo*>(0x1234);
+    EXPECT_EQ(DISP_E_BADINDEX, dispatch->GetTypeInfo(1, 0, &untouched));
+    EXPECT_EQ(reinterpret_cast<ITypeInfo*>(0x1234), untouched);
+
+    LPOLESTR names[] = {const_cast<LPOLESTR>(u"GetDisplayName"), const_cast<LPOLESTR>(u"getcapabilities")};
+    DISPID ids[2] = {};
+    ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(GUID_NULL, &names[0], 1, 0, &ids[0]));
+    ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(GUID_NULL, &names[1], 1, 0, &ids[1]));
+    EXPECT_EQ(5, ids[0]);
+    EXPECT_EQ(3, ids[1]);
+
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    pal::Variant name, capabilities;
+    ASSERT_EQ(S_OK, dispatch->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &none, &name, nullptr, nullptr));
+    ASSERT_EQ(VT_BSTR, name.vt);
+    EXPECT_EQ(u"Publish to Zenfolio", std::u16string(name.bstrVal));
+    ASSERT_EQ(S_OK, dispatch->Invoke(ids[1], GUID_NULL, 0, DISPATCH_METHOD, &none, &capabilities, nullptr, nullptr));
+    EXPECT_EQ(VT_I4, capabilities.vt);
+    EXPECT_EQ(15, capabilities.lVal);
+}
+
+TEST_F(Publisher, ExposesErrorInfoSupportAndTheFreeThreadedMarshaler)
+{
+    pal::ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(S_OK, plugin_.As(support));
+    EXPECT_EQ(S_OK, support->InterfaceSupportsErrorInfo(IID_IOrvanaPublishingPlugin));
+    EXPECT_EQ(S_FALSE, support->InterfaceSupportsErrorInfo(IID_IZenfolioProxy));
+
+    pal::ComPtr<IUnknown> identity;
+    pal::ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(S_OK, plugin_.As(identity));
+    ASSERT_EQ(S_OK, plugin_.As(dispatch));
+    EXPECT_EQ(static_cast<IUnknown*>(dispatch.Get()), identity.Get());
+
+    pal::ComPtr<IMarshal> marshal;
+    ASSERT_EQ(S_OK, plugin_.As(marshal));
+    CLSID unmarshaler{};
+    EXPECT_EQ(S_OK, marshal->GetUnmarshalClass(IID_IOrvanaPublishingPlugin, plugin_.Get(), MSHCTX_INPROC, nullptr, 0,
+                                               &unmarshaler));
+    EXPECT_EQ(CLSID_InProcFreeMarshaler, unmarshaler);
+    pal::ComPtr<IUnknown> back;
+    ASSERT_EQ(S_OK, marshal.As(back));
+    EXPECT_EQ(identity.Get(), back.Get());
+}
+
+TEST_F(Publisher, RefusesAHostWithoutThePublishingInterface)
+{
+    EXPECT_EQ(E_INVALIDARG, plugin_->Initialize(nullptr, 0x409, stream_.Get(), 0));
+    // A stream is an object, but no host.
+    EXPECT_EQ(E_INVALIDARG, plugin_->Initialize(stream_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(E_UNEXPECTED, plugin_->CanPublish(nullptr, FALSE));
+}
+
+TEST_F(Publisher, WithoutAStreamItWorksButNeitherPublishesNorSaves)
+{
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, nullptr, 0));
+    EXPECT_EQ(E_UNEXPECTED, plugin_->CanPublish(nullptr, FALSE));
+    EXPECT_EQ(E_UNEXPECTED, plugin_->Configure(nullptr, u"settings", u""));
+    EXPECT_EQ(E_UNEXPECTED, plugin_->Publish(nullptr, nullptr));
+    EXPECT_EQ(S_OK, plugin_->Terminate());
+    EXPECT_EQ(0u, StreamSize());
+}
+
+TEST_F(Publisher, AFirstUseStartsUnauthorisedAndSavesAnEmptyRecord)
+{
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(u"Orvana Professional needs your credentials before it can publish images to Zenfolio. "
+              u"<a id=\"authorize\" href=\"\">Authorize...</a>",
+              DisplayState());
+    EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    ASSERT_EQ(S_OK, plugin_->Terminate());
+    EXPECT_EQ(41u, StreamSize());
+}
+
+TEST_F(Publisher, AnAuthorisedAccountWithoutGalleryAsksForSettings)
+{
+    WriteState(Authorised());
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(u"Orvana is now authorized to publish to Zenfolio as Some One. A few bits remain to be configured. "
+              u"<a id=\"settings\" href=\"\">Settings...</a>",
+              DisplayState());
+    EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+}
+
+TEST_F(Publisher, AConfiguredAccountCanPublishWithoutTouchingTheNetwork)
+{
+    orvana::PublisherState state = Authorised();
+    state.GalleryId = u"123";
+    state.GalleryTitle = u"Holidays";
+    state.UploadUrl = u"http://up.zenfolio.com/someone/p123/upload.ushx";
+    WriteState(state);
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(S_OK, plugin_->CanPublish(nullptr, FALSE));
+
+    // What was loaded is what Terminate writes back.
+    ASSERT_EQ(S_OK, plugin_->Terminate());
+    stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    orvana::PublisherState saved;
+    ASSERT_EQ(S_OK, orvana::LoadState(stream_.Get(), saved));
+    EXPECT_EQ(state, saved);
+}
+
+TEST_F(Publisher, ChecksConfigureArgumentsBeforeTheVerb)
+{
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, u"authorize", nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, nullptr, u""));
+    EXPECT_EQ(S_OK, plugin_->Configure(nullptr, u"parameters", u""));
+}
+
+TEST_F(Publisher, AMalformedStreamFailsInitialisationWithItsCode)
+{
+    const BYTE truncated[] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3}; // quota cut short
+    stream_->Write(truncated, sizeof truncated, nullptr);
+    stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_DATA), plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    // Still usable with what was read.
+    EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+}
+
+// A reporter class the test registers, counting what reaches it.
+int g_reportersAlive = 0;
+class CountingReporter : public host::EventReporter {
+public:
+    CountingReporter() { ++g_reportersAlive; }
+    ~CountingReporter() override { --g_reportersAlive; }
+};
+
+TEST_F(Publisher, InitialiseCreatesTheEventReporterAndTerminateReleasesIt)
+{
+    pal::ComPtr<IClassFactory> factory(new pal::ClassFactory(&pal::CreateComObject<CountingReporter>));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_HostEventReporter, factory.Get(), CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &cookie));
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(1, g_reportersAlive);
+    // A second publisher shares the one reporter.
+    pal::ComPtr<IOrvanaPublishingPlugin> second;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ZenfolioPublisher, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IOrvanaPublishingPlugin, second.ReleaseAndGetVoidAddress()));
+    ASSERT_EQ(S_OK, second->Initialize(host_.Get(), 0x409, nullptr, 0));
+    EXPECT_EQ(1, g_reportersAlive);
+    ASSERT_EQ(S_OK, plugin_->Terminate());
+    EXPECT_EQ(0, g_reportersAlive);
+    CoRevokeClassObject(cookie);
+
+    // Without the class, initialisation still succeeds.
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(0, g_reportersAlive);
+}
+
+} // namespace
