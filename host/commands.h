@@ -1,0 +1,20 @@
+// The host's console commands. Each answers the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+using Arguments = std::vector<std::string>;
+
+int RunRegister(const Arguments& args, bool registering);
+int RunPlugins(const Arguments& args);
+int RunInfo(const Arguments& args);
+
+// Option helpers shared by the commands.
+bool HasFlag(const Arguments& args, const std::string& flag);
+// The value after an option ("--module PATH"), or empty.
+std::string OptionValue(const Arguments& args, const std::string& option);
+
+} // namespace host

@@ -1,0 +1,48 @@
+// orvana-host: the reference host. It registers plug-in modules, lists the
+// publishing plug-ins and drives one through its contract.
+#include "host/commands.h"
+
+#include <iostream>
+
+namespace {
+
+void PrintUsage(std::ostream& out)
+{
+    out << "usage: orvana-host COMMAND [OPTIONS]\n"
+           "\n"
+           "commands:\n"
+           "  register   [--machine] [--module PATH]   register the plug-in module (per user by default)\n"
+           "  unregister [--machine] [--module PATH]   remove its registration\n"
+           "  plugins    [--json]                      list the registered publishing plug-ins\n"
+           "  info       [--json] [--clsid CLSID]      create a plug-in, show what it reports, terminate it\n"
+           "\n"
+           "The registry and the host's files live under $ORVANA_PREFIX (default ~/.local/share/orvana).\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    const std::string command = argv[1];
+    const host::Arguments args(argv + 2, argv + argc);
+    try {
+        if (command == "register") return host::RunRegister(args, true);
+        if (command == "unregister") return host::RunRegister(args, false);
+        if (command == "plugins") return host::RunPlugins(args);
+        if (command == "info") return host::RunInfo(args);
+        if (command == "help" || command == "--help" || command == "-h") {
+            PrintUsage(std::cout);
+            return 0;
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "orvana-host: " << error.what() << '\n';
+        return 1;
+    }
+    std::cerr << "orvana-host: unknown command '" << command << "'\n";
+    PrintUsage(std::cerr);
+    return 2;
+}

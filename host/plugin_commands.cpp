@@ -1,0 +1,156 @@
+#include "host/commands.h"
+#include "host/host_classes.h"
+#include "host/json_writer.h"
+#include "host/plugin_catalog.h"
+#include "host/publishing_host.h"
+#include "host/state_store.h"
+#include "pal/base/prefix.h"
+#include "pal/com/activation.h"
+#include "pal/com/hresult_error.h"
+#include "pal/text/utf.h"
+#include "plugin/orvana_publishing.h"
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+
+namespace host {
+
+namespace {
+
+// Joins the apartment for the life of a command.
+class ComApartment {
+public:
+    ComApartment() { pal::ThrowIfFailed(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+    ~ComApartment() { CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
+std::string HresultText(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(hr));
+    return text;
+}
+
+// Asks one of the plug-in's text questions; nothing when it fails.
+std::optional<std::string> AskText(IOrvanaPublishingPlugin* plugin, HRESULT (IOrvanaPublishingPlugin::*method)(BSTR*),
+                                   std::string& error)
+{
+    pal::Bstr text;
+    const HRESULT hr = (plugin->*method)(text.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) {
+        error = HresultText(hr);
+        return std::nullopt;
+    }
+    return pal::ToUtf8(text.View());
+}
+
+std::u16string DisplayNameOf(REFCLSID clsid)
+{
+    pal::ComPtr<IOrvanaPublishingPlugin> plugin;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOrvanaPublishingPlugin,
+                                plugin.ReleaseAndGetVoidAddress())))
+        return {};
+    pal::Bstr name;
+    plugin->GetDisplayName(name.ReleaseAndGetAddressOf());
+    return name.Str();
+}
+
+} // namespace
+
+int RunPlugins(const Arguments& args)
+{
+    ComApartment apartment;
+    HostClassRegistration hostClasses;
+    const bool json = HasFlag(args, "--json");
+    std::string list;
+    for (const PluginEntry& entry : FindPublishingPlugins()) {
+        const std::string clsid = pal::ToUtf8(pal::GuidToString(entry.clsid));
+        const std::string progId = pal::ToUtf8(entry.progId);
+        const std::string name = pal::ToUtf8(DisplayNameOf(entry.clsid));
+        if (json) {
+            if (!list.empty()) list += ",";
+            list += JsonObject().Add("clsid", clsid).Add("progId", progId).Add("displayName", name).Str();
+        } else {
+            std::cout << clsid << "  " << progId << "  " << name << '\n';
+        }
+    }
+    if (json) std::cout << "[" << list << "]\n";
+    return 0;
+}
+
+int RunInfo(const Arguments& args)
+{
+    ComApartment apartment;
+    HostClassRegistration hostClasses;
+    const bool json = HasFlag(args, "--json");
+
+    CLSID clsid = CLSID_ZenfolioPublisher;
+    if (const std::string text = OptionValue(args, "--clsid"); !text.empty()) {
+        if (!pal::TryParseGuid(pal::ToUtf16(text), clsid)) throw std::runtime_error("not a class id: " + text);
+    }
+
+    pal::ComPtr<IOrvanaPublishingPlugin> plugin;
+    if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOrvanaPublishingPlugin,
+                                            plugin.ReleaseAndGetVoidAddress());
+        FAILED(hr)) {
+        std::cerr << "orvana-host: cannot create the plug-in " << pal::ToUtf8(pal::GuidToString(clsid))
+                  << ": HRESULT " << HresultText(hr) << " (is it registered? try 'orvana-host register')\n";
+        return 1;
+    }
+
+    auto publishingHost = pal::MakeComObject<PublishingHost, IPublishingHost>();
+    static_cast<PublishingHost*>(publishingHost.Get())
+        ->Configure(pal::PrefixDirectory() / "host" / "publishing.log", false);
+    const StateStore store = StateStore::InPrefix();
+    pal::ComPtr<IStream> state = store.Open(clsid);
+
+    if (const HRESULT hr = plugin->Initialize(publishingHost.Get(), 0x0409, state.Get(), 0); FAILED(hr)) {
+        std::cerr << "orvana-host: Initialize failed: HRESULT " << HresultText(hr) << '\n';
+        return 1;
+    }
+
+    tagORVPUBLISHINGCAPABILITIES capabilities = ORVPUBLISHINGCAPS_NONE;
+    const HRESULT capabilitiesResult = plugin->GetCapabilities(&capabilities);
+    struct Question {
+        const char* key;
+        const char* label;
+        HRESULT (IOrvanaPublishingPlugin::*method)(BSTR*);
+    };
+    const Question questions[] = {
+        {"displayName", "Display name", &IOrvanaPublishingPlugin::GetDisplayName},
+        {"description", "Description", &IOrvanaPublishingPlugin::GetDescription},
+        {"author", "Author", &IOrvanaPublishingPlugin::GetAuthorInformation},
+        {"version", "Version", &IOrvanaPublishingPlugin::GetVersionInformation},
+        {"displayState", "Display state", &IOrvanaPublishingPlugin::GetDisplayState},
+    };
+
+    JsonObject object;
+    object.AddRaw("capabilities", SUCCEEDED(capabilitiesResult) ? std::to_string(capabilities) : "null");
+    if (!json) std::cout << "Capabilities:  " << capabilities << '\n';
+    for (const Question& question : questions) {
+        std::string error;
+        const auto answer = AskText(plugin.Get(), question.method, error);
+        object.Add(question.key, answer);
+        if (!json) std::cout << question.label << ": " << (answer ? *answer : "(failed: HRESULT " + error + ")") << '\n';
+    }
+
+    const HRESULT terminated = plugin->Terminate();
+    if (SUCCEEDED(terminated)) store.Save(clsid, state.Get());
+    object.Add("stateFile", store.FileFor(clsid).string());
+    if (json) {
+        std::cout << object.Str() << '\n';
+    } else {
+        std::cout << "State file:    " << store.FileFor(clsid).string() << '\n';
+    }
+    if (FAILED(terminated)) {
+        std::cerr << "orvana-host: Terminate failed: HRESULT " << HresultText(terminated) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace host

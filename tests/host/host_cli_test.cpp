@@ -1,0 +1,86 @@
+// orvana-host as a user runs it: register, list, query and unregister the
+// built component in a fresh prefix.
+#include "pal/registry/registry.h"
+#include "tests/support/temporary_prefix.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+struct HostRun {
+    int status;
+    std::string output;
+};
+
+HostRun Host(const std::string& arguments)
+{
+    const std::string command = std::string(ORVANA_HOST_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {-1, ""};
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+using HostProgram = testing_support::PrefixTest;
+
+TEST_F(HostProgram, RegistersReportsAndUnregistersThePlugin)
+{
+    const std::string module = std::string("--module ") + ORVANA_COMPONENT_PATH;
+    ASSERT_EQ(0, Host("register " + module).status);
+
+    const HostRun plugins = Host("plugins");
+    ASSERT_EQ(0, plugins.status) << plugins.output;
+    EXPECT_TRUE(Contains(plugins.output, "{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}")) << plugins.output;
+    EXPECT_TRUE(Contains(plugins.output, "Orvana.Publishing.Plugin.Zenfolio.1")) << plugins.output;
+    EXPECT_TRUE(Contains(plugins.output, "Publish to Zenfolio")) << plugins.output;
+
+    const HostRun info = Host("info --json");
+    ASSERT_EQ(0, info.status) << info.output;
+    EXPECT_TRUE(Contains(info.output, "\"capabilities\":15")) << info.output;
+    EXPECT_TRUE(Contains(info.output, "\"displayName\":\"Publish to Zenfolio\"")) << info.output;
+    EXPECT_TRUE(Contains(info.output, "\"description\":\"Orvana Publish to Zenfolio Component\"")) << info.output;
+    EXPECT_TRUE(Contains(info.output, "\"version\":\"1.9 (Build 289)\"")) << info.output;
+    EXPECT_TRUE(Contains(info.output, "\"displayState\":\"Orvana Professional needs your credentials before it can "
+                                      "publish images to Zenfolio. <a id=\\\"authorize\\\" href=\\\"\\\">"
+                                      "Authorize...</a>\""))
+        << info.output;
+
+    // Terminate saved the (empty) record: version byte and nine null fields.
+    const auto stateFile = prefix_.Path() / "host" / "state" / "{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}.state";
+    EXPECT_TRUE(Contains(info.output, "\"stateFile\":\"" + stateFile.string() + "\"")) << info.output;
+    ASSERT_TRUE(std::filesystem::exists(stateFile));
+    EXPECT_EQ(41u, std::filesystem::file_size(stateFile));
+
+    ASSERT_EQ(0, Host("unregister " + module).status);
+    const HostRun after = Host("plugins");
+    EXPECT_EQ(0, after.status);
+    EXPECT_EQ("", after.output);
+    for (const char16_t* parent : {u"Software\\Classes\\AppID", u"Software\\Classes\\CLSID"}) {
+        pal::RegKey key;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, parent, 0, KEY_READ, key.ReleaseAndGetAddressOf()));
+    }
+}
+
+TEST_F(HostProgram, ExplainsWhatIsWrongWhenThePluginIsNotRegistered)
+{
+    const HostRun info = Host("info");
+    EXPECT_EQ(1, info.status);
+    EXPECT_TRUE(Contains(info.output, "0x80040154")) << info.output; // class not registered
+    EXPECT_TRUE(Contains(info.output, "orvana-host register")) << info.output;
+
+    const HostRun unknown = Host("frobnicate");
+    EXPECT_EQ(2, unknown.status);
+    EXPECT_TRUE(Contains(unknown.output, "usage:")) << unknown.output;
+}
+
+} // namespace
