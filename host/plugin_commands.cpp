@@ -130,12 +130,15 @@ int RunInfo(const Arguments& args)
 
     JsonObject object;
     object.AddRaw("capabilities", SUCCEEDED(capabilitiesResult) ? std::to_string(capabilities) : "null");
-    if (!json) std::cout << "Capabilities:  " << capabilities << '\n';
+    auto printLine = [](const std::string& label, const std::string& text) {
+        std::cout << label << ':' << std::string(label.size() < 15 ? 15 - label.size() : 1, ' ') << text << '\n';
+    };
+    if (!json) printLine("Capabilities", std::to_string(capabilities));
     for (const Question& question : questions) {
         std::string error;
         const auto answer = AskText(plugin.Get(), question.method, error);
         object.Add(question.key, answer);
-        if (!json) std::cout << question.label << ": " << (answer ? *answer : "(failed: HRESULT " + error + ")") << '\n';
+        if (!json) printLine(question.label, answer ? *answer : "(failed: HRESULT " + error + ")");
     }
 
     const HRESULT terminated = plugin->Terminate();
@@ -144,7 +147,7 @@ int RunInfo(const Arguments& args)
     if (json) {
         std::cout << object.Str() << '\n';
     } else {
-        std::cout << "State file:    " << store.FileFor(clsid).string() << '\n';
+        printLine("State file", store.FileFor(clsid).string());
     }
     if (FAILED(terminated)) {
         std::cerr << "orvana-host: Terminate failed: HRESULT " << HresultText(terminated) << '\n';

@@ -4,6 +4,7 @@
 #include "pal/com/class_factory.h"
 #include "pal/com/marshaler.h"
 #include "pal/com/object.h"
+#include "tests/support/registry_tree.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +213,21 @@ TEST_F(Activation, FindsClassesTheProgramRegisteredUntilTheyAreRevoked)
     EXPECT_EQ(E_INVALIDARG, CoRevokeClassObject(cookie));
     void* out = nullptr;
     EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kThingClass, nullptr, CLSCTX_ALL, IID_ISecond, &out));
+}
+
+TEST_F(Activation, ReportsAClassWhoseRegisteredModuleIsMissingOrNotAServer)
+{
+    const std::u16string key = u"CLSID\\" + pal::GuidToString(kThingClass) + u"\\InprocServer32";
+    testing_support::CreateKey(HKEY_CURRENT_USER, (u"Software\\Classes\\" + key).c_str(), u"",
+                               u"/nonexistent/module.so");
+    void* out = nullptr;
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND),
+              CoCreateInstance(kThingClass, nullptr, CLSCTX_INPROC_SERVER, IID_IFirst, &out));
+
+    // A library that exports no DllGetClassObject is no server.
+    testing_support::CreateKey(HKEY_CURRENT_USER, (u"Software\\Classes\\" + key).c_str(), u"", u"libsqlite3.so.0");
+    EXPECT_EQ(CO_E_ERRORINDLL, CoCreateInstance(kThingClass, nullptr, CLSCTX_INPROC_SERVER, IID_IFirst, &out));
+    EXPECT_EQ(nullptr, out);
 }
 
 } // namespace
