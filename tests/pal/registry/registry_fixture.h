@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pal/registry/registry.h"
+#include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
 
@@ -13,33 +14,8 @@
 #include <string>
 #include <vector>
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public testing_support::PrefixTest {
 protected:
-    void SetUp() override
-    {
-        if (const char* previous = std::getenv("ORVANA_PREFIX")) previous_ = previous;
-        prefix_ = MakeTemporaryDirectory();
-        ::setenv("ORVANA_PREFIX", prefix_.c_str(), 1);
-    }
-
-    void TearDown() override
-    {
-        if (previous_) {
-            ::setenv("ORVANA_PREFIX", previous_->c_str(), 1);
-        } else {
-            ::unsetenv("ORVANA_PREFIX");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(prefix_, ignored);
-    }
-
-    static std::filesystem::path MakeTemporaryDirectory()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvana-registry-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        return pattern;
-    }
-
     static pal::RegKey Create(HKEY parent, const char16_t* path, DWORD* disposition = nullptr)
     {
         pal::RegKey key;
@@ -103,8 +79,6 @@ protected:
         });
     }
 
-    std::filesystem::path prefix_;
-
 private:
     // Every name an enumeration gives, in order, until ERROR_NO_MORE_ITEMS.
     template <typename Enumerate>
@@ -122,6 +96,4 @@ private:
             names.emplace_back(name, length);
         }
     }
-
-    std::optional<std::string> previous_;
 };

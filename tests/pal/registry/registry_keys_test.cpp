@@ -40,7 +40,7 @@ TEST_F(RegistryKeys, CreateMakesEveryMissingLevelAndTellsNewFromExisting)
     EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, u"A\\B\\D"));
     // Each hive is its own tree.
     EXPECT_FALSE(Exists(HKEY_CURRENT_USER, u"A"));
-    EXPECT_TRUE(std::filesystem::exists(prefix_ / "registry" / "machine.db"));
+    EXPECT_TRUE(std::filesystem::exists(prefix_.Path() / "registry" / "machine.db"));
 }
 
 TEST_F(RegistryKeys, MissingKeysAndMalformedPathsFailWithWindowsCodes)
@@ -133,17 +133,13 @@ TEST_F(RegistryKeys, ClosingAcceptsOpenHandlesAndPredefinedRootsOnly)
 TEST_F(RegistryKeys, HivesFollowThePrefixOfTheMomentAndKeepHandlesOnTheirOwn)
 {
     const pal::RegKey first = Create(HKEY_CURRENT_USER, u"InFirstPrefix");
-    const std::filesystem::path firstPrefix = prefix_;
-    const std::filesystem::path second = MakeTemporaryDirectory();
-    ::setenv("ORVANA_PREFIX", second.c_str(), 1);
-
-    EXPECT_FALSE(Exists(HKEY_CURRENT_USER, u"InFirstPrefix"));
-    // An open handle stays with the hive it was opened in.
-    EXPECT_EQ(SetDword(first.Get(), u"Written", 1), ERROR_SUCCESS);
-
-    ::setenv("ORVANA_PREFIX", firstPrefix.c_str(), 1);
+    {
+        const testing_support::TemporaryPrefix second; // the process moves to another prefix for this scope
+        EXPECT_FALSE(Exists(HKEY_CURRENT_USER, u"InFirstPrefix"));
+        // An open handle stays with the hive it was opened in.
+        EXPECT_EQ(SetDword(first.Get(), u"Written", 1), ERROR_SUCCESS);
+    }
     pal::RegKey again;
     ASSERT_EQ(Open(HKEY_CURRENT_USER, u"InFirstPrefix", again), ERROR_SUCCESS);
     EXPECT_EQ(ValueNames(again.Get()), std::vector<std::u16string>{u"Written"});
-    std::filesystem::remove_all(second);
 }
