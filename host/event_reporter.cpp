@@ -8,7 +8,10 @@
 
 namespace host {
 
-std::filesystem::path EventReporter::LogFile() { return pal::PrefixDirectory() / "host" / "events.log"; }
+std::filesystem::path EventReporter::LogFile()
+{
+    return pal::PrefixDirectory() / "host" / "events.log";
+}
 
 HRESULT EventReporter::ReportEvent(LPCWSTR lpszSource, LPCWSTR lpszEvent, ULONG dwCount)
 {

@@ -10,7 +10,7 @@
 namespace host {
 
 class EventReporter : public pal::ComObjectRoot, public IHostEventReporter {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IHostEventReporter>;
 
     static std::filesystem::path LogFile();

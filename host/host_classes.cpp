@@ -28,7 +28,8 @@ HostClassRegistration::HostClassRegistration()
 
 HostClassRegistration::~HostClassRegistration()
 {
-    for (DWORD cookie : cookies_) CoRevokeClassObject(cookie);
+    for (DWORD cookie : cookies_)
+        CoRevokeClassObject(cookie);
 }
 
 } // namespace host

@@ -9,13 +9,13 @@
 namespace host {
 
 class HostClassRegistration {
-public:
+  public:
     HostClassRegistration();
     ~HostClassRegistration();
     HostClassRegistration(const HostClassRegistration&) = delete;
     HostClassRegistration& operator=(const HostClassRegistration&) = delete;
 
-private:
+  private:
     std::vector<DWORD> cookies_;
 };
 

@@ -9,11 +9,21 @@ std::string JsonQuote(std::string_view text)
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
                 char escaped[8];
@@ -39,6 +49,9 @@ JsonObject& JsonObject::Add(std::string_view key, std::optional<std::string_view
     return AddRaw(key, text ? JsonQuote(*text) : "null");
 }
 
-JsonObject& JsonObject::Add(std::string_view key, long long number) { return AddRaw(key, std::to_string(number)); }
+JsonObject& JsonObject::Add(std::string_view key, long long number)
+{
+    return AddRaw(key, std::to_string(number));
+}
 
 } // namespace host

@@ -10,13 +10,13 @@ namespace host {
 std::string JsonQuote(std::string_view text);
 
 class JsonObject {
-public:
+  public:
     JsonObject& Add(std::string_view key, std::optional<std::string_view> text);
     JsonObject& Add(std::string_view key, long long number);
     JsonObject& AddRaw(std::string_view key, std::string_view json);
     std::string Str() const { return "{" + body_ + "}"; }
 
-private:
+  private:
     std::string body_;
 };
 

@@ -1,7 +1,6 @@
 #include "host/module_library.h"
 
 #include <dlfcn.h>
-
 #include <stdexcept>
 
 namespace host {

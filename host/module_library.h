@@ -8,7 +8,7 @@
 namespace host {
 
 class ModuleLibrary {
-public:
+  public:
     explicit ModuleLibrary(const std::filesystem::path& path); // throws when it cannot be loaded
     ~ModuleLibrary();
     ModuleLibrary(const ModuleLibrary&) = delete;
@@ -21,7 +21,7 @@ public:
     // The component module built next to this program.
     static std::filesystem::path DefaultComponentPath();
 
-private:
+  private:
     void* Symbol(const char* name) const;
     void* handle_;
     std::filesystem::path path_;

@@ -21,7 +21,7 @@ namespace {
 
 // Joins the apartment for the life of a command.
 class ComApartment {
-public:
+  public:
     ComApartment() { pal::ThrowIfFailed(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
     ~ComApartment() { CoUninitialize(); }
     ComApartment(const ComApartment&) = delete;
@@ -97,8 +97,8 @@ int RunInfo(const Arguments& args)
     if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOrvanaPublishingPlugin,
                                             plugin.ReleaseAndGetVoidAddress());
         FAILED(hr)) {
-        std::cerr << "orvana-host: cannot create the plug-in " << pal::ToUtf8(pal::GuidToString(clsid))
-                  << ": HRESULT " << HresultText(hr) << " (is it registered? try 'orvana-host register')\n";
+        std::cerr << "orvana-host: cannot create the plug-in " << pal::ToUtf8(pal::GuidToString(clsid)) << ": HRESULT "
+                  << HresultText(hr) << " (is it registered? try 'orvana-host register')\n";
         return 1;
     }
 

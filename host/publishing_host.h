@@ -12,7 +12,7 @@
 namespace host {
 
 class PublishingHost : public pal::ComObjectRoot, public IPublishingHost {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IPublishingHost>;
 
     // Log lines go to logFile; with echo they are printed on standard error too.
@@ -28,7 +28,7 @@ public:
     HRESULT STDMETHODCALLTYPE ReservedSlot9() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Log(LONG nLevel, LPCWSTR lpszSource, LPCWSTR lpszMessage) override;
 
-private:
+  private:
     std::mutex mutex_;
     std::filesystem::path logFile_;
     bool echo_ = false;

@@ -10,7 +10,10 @@
 
 namespace host {
 
-StateStore StateStore::InPrefix() { return StateStore(pal::PrefixDirectory() / "host" / "state"); }
+StateStore StateStore::InPrefix()
+{
+    return StateStore(pal::PrefixDirectory() / "host" / "state");
+}
 
 std::filesystem::path StateStore::FileFor(REFCLSID plugin) const
 {

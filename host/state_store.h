@@ -11,7 +11,7 @@
 namespace host {
 
 class StateStore {
-public:
+  public:
     explicit StateStore(std::filesystem::path directory) : directory_(std::move(directory)) {}
 
     static StateStore InPrefix();
@@ -22,7 +22,7 @@ public:
     // Writes the whole stream back. Throws on failure; the old file then stays.
     void Save(REFCLSID plugin, IStream* stream) const;
 
-private:
+  private:
     std::filesystem::path directory_;
 };
 

@@ -13,7 +13,7 @@ namespace host {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor()
     {
@@ -24,7 +24,7 @@ public:
     int Get() const { return fd_; }
     int Release() { return std::exchange(fd_, -1); }
 
-private:
+  private:
     int fd_;
 };
 

@@ -12,6 +12,9 @@ std::optional<std::u16string> TryLoadComponentString(UINT id)
     return std::u16string(text, static_cast<std::size_t>(length));
 }
 
-std::u16string ComponentString(UINT id) { return TryLoadComponentString(id).value_or(u"?"); }
+std::u16string ComponentString(UINT id)
+{
+    return TryLoadComponentString(id).value_or(u"?");
+}
 
 } // namespace orvana

@@ -6,7 +6,7 @@
 #include "pal/base/types.h"
 
 class HostEventReporterHolder {
-public:
+  public:
     static void EnsureCreated() noexcept;
     static void Release() noexcept;
     static bool Exists() noexcept;

@@ -19,14 +19,14 @@ struct IPublishingHost : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE ReservedSlot9() = 0;
     virtual HRESULT STDMETHODCALLTYPE Log(LONG nLevel, LPCWSTR lpszSource, LPCWSTR lpszMessage) = 0;
 
-protected:
+  protected:
     ~IPublishingHost() = default;
 };
 
 struct IHostEventReporter : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE ReportEvent(LPCWSTR lpszSource, LPCWSTR lpszEvent, ULONG dwCount) = 0;
 
-protected:
+  protected:
     ~IHostEventReporter() = default;
 };
 
@@ -54,7 +54,7 @@ struct IHostHasher : IUnknown {
     // Digests the whole stream from its start; the stream's position is kept.
     virtual HRESULT STDMETHODCALLTYPE HashStream(IStream* pStream, ULONG dwSelector, BSTR* pbstrDigest) = 0;
 
-protected:
+  protected:
     ~IHostHasher() = default;
 };
 

@@ -60,7 +60,10 @@ HRESULT UnregisterTypeLibrary(bool perUser)
 
 } // namespace
 
-CZenfolioModule* CZenfolioModule::Instance() noexcept { return g_instance.load(std::memory_order_acquire); }
+CZenfolioModule* CZenfolioModule::Instance() noexcept
+{
+    return g_instance.load(std::memory_order_acquire);
+}
 
 CZenfolioModule::CZenfolioModule()
     : objectMap_{{
@@ -75,7 +78,8 @@ CZenfolioModule::~CZenfolioModule()
 {
     g_instance.store(nullptr, std::memory_order_release);
     HostEventReporterHolder::Release();
-    for (auto& entry : objectMap_) entry.factory.Reset();
+    for (auto& entry : objectMap_)
+        entry.factory.Reset();
 }
 
 HRESULT CZenfolioModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
@@ -97,7 +101,10 @@ HRESULT CZenfolioModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT CZenfolioModule::CanUnloadNow() const noexcept { return pal::ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+HRESULT CZenfolioModule::CanUnloadNow() const noexcept
+{
+    return pal::ModuleLock::Count() == 0 ? S_OK : S_FALSE;
+}
 
 HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
 {
@@ -107,7 +114,8 @@ HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
         {u"MODULE", ModulePath()},
         {u"APPID", pal::GuidToString(APPID_OrvanaPublishToZenfolio)},
     };
-    return pal::RunRegistryScript(script, registering, replacements, perUser_ ? &pal::PerUserClassesRedirect() : nullptr);
+    return pal::RunRegistryScript(script, registering, replacements,
+                                  perUser_ ? &pal::PerUserClassesRedirect() : nullptr);
 }
 
 HRESULT CZenfolioModule::RegisterServer()

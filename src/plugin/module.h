@@ -9,7 +9,7 @@
 #include <mutex>
 
 class CZenfolioModule {
-public:
+  public:
     static CZenfolioModule* Instance() noexcept; // null once the module is torn down
 
     CZenfolioModule();
@@ -25,7 +25,7 @@ public:
 
     bool PerUser() const noexcept { return perUser_; }
 
-private:
+  private:
     struct ObjectMapEntry {
         const CLSID* clsid;
         UINT registryScript;

@@ -40,7 +40,8 @@ enum tagCREATEPHOTOSETTYPE : LONG {
 
 // Dual interface the host drives; DISPIDs 1 to 13 in slot order.
 struct IOrvanaPublishingPlugin : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE Initialize(IUnknown* lpHost, USHORT langid, IUnknown* lpStream, ULONG dwFlags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Initialize(IUnknown* lpHost, USHORT langid, IUnknown* lpStream,
+                                                 ULONG dwFlags) = 0;
     virtual HRESULT STDMETHODCALLTYPE Terminate() = 0;
     virtual HRESULT STDMETHODCALLTYPE GetCapabilities(tagORVPUBLISHINGCAPABILITIES* lpCapabilities) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetIcon(HICON* lphIcon) = 0;
@@ -54,14 +55,14 @@ struct IOrvanaPublishingPlugin : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE CanPublish(HWND hWndParent, LONG fIncludeActualConnectivityCheck) = 0;
     virtual HRESULT STDMETHODCALLTYPE Cancel(LONG fAbruptly) = 0;
 
-protected:
+  protected:
     ~IOrvanaPublishingPlugin() = default;
 };
 
 struct IUploadProgressCallback : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE UploadProgress(tagUPLOADSTATE nState, ULONG dwTotal, ULONG dwDone) = 0;
 
-protected:
+  protected:
     ~IUploadProgressCallback() = default;
 };
 
@@ -81,7 +82,7 @@ struct IZenfolioProxy : IUnknown {
                                                LPCWSTR lpszSourceMD5Base64, IUploadProgressCallback* lpProgressCallback,
                                                BSTR* lpbstrReply) = 0;
 
-protected:
+  protected:
     ~IZenfolioProxy() = default;
 };
 

@@ -1,8 +1,7 @@
 // TYPELIB 1: the content of ORVPublishToZenfolioLib. IOrvanaPublishingPlugin's
 // entries carry invokers, so IDispatch reaches every method by name or DISPID.
-#include "plugin/orvana_publishing.h"
-
 #include "pal/com/dispatch_impl.h"
+#include "plugin/orvana_publishing.h"
 
 namespace {
 
@@ -68,16 +67,15 @@ constexpr FunctionDescription kCallbackFunctions[] = {
 };
 
 constexpr EnumValueDescription kCapabilities[] = {
-    {u"ORVPUBLISHINGCAPS_NONE", 0},
-    {u"ORVPUBLISHINGCAPS_CONFIGURABLE", 1},
-    {u"ORVPUBLISHINGCAPS_USES_INIT_DATA", 2},
-    {u"ORVPUBLISHINGCAPS_CANCELABLE", 4},
+    {u"ORVPUBLISHINGCAPS_NONE", 0},           {u"ORVPUBLISHINGCAPS_CONFIGURABLE", 1},
+    {u"ORVPUBLISHINGCAPS_USES_INIT_DATA", 2}, {u"ORVPUBLISHINGCAPS_CANCELABLE", 4},
     {u"ORVPUBLISHINGCAPS_AUTHORIZATION", 8},
 };
 constexpr EnumValueDescription kUploadStates[] = {
-    {u"UPLOADSTATE_START", 0},      {u"UPLOADSTATE_STARTIMAGE", 1}, {u"UPLOADSTATE_IMAGE", 2},
-    {u"UPLOADSTATE_ENDIMAGE", 3},   {u"UPLOADSTATE_END", 4},        {u"UPLOADSTATE_ERROR", 5},
-    {u"UPLOADSTATE_CANCELLED", 6},  {u"UPLOADSTATE_NONFATAL_ERROR", 7},
+    {u"UPLOADSTATE_START", 0},     {u"UPLOADSTATE_STARTIMAGE", 1},
+    {u"UPLOADSTATE_IMAGE", 2},     {u"UPLOADSTATE_ENDIMAGE", 3},
+    {u"UPLOADSTATE_END", 4},       {u"UPLOADSTATE_ERROR", 5},
+    {u"UPLOADSTATE_CANCELLED", 6}, {u"UPLOADSTATE_NONFATAL_ERROR", 7},
 };
 constexpr EnumValueDescription kPhotoSetLevels[] = {
     {u"LOADPHOTOSETLEVEL_LEVEL1", 0}, {u"LOADPHOTOSETLEVEL_LEVEL2", 1}, {u"LOADPHOTOSETLEVEL_FULL", 2}};
@@ -92,20 +90,55 @@ constexpr TypeDescription kTypes[] = {
     {TKIND_ENUM, u"tagUPLOADSTATE", GUID_NULL, nullptr, 0, {}, kUploadStates, nullptr},
     {TKIND_ENUM, u"tagLOADPHOTOSETLEVEL", GUID_NULL, nullptr, 0, {}, kPhotoSetLevels, nullptr},
     {TKIND_ENUM, u"tagCREATEPHOTOSETTYPE", GUID_NULL, nullptr, 0, {}, kPhotoSetTypes, nullptr},
-    {TKIND_DISPATCH, u"IOrvanaPublishingPlugin", IID_IOrvanaPublishingPlugin, u"IOrvanaPublishingPlugin Interface",
-     TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION, kPluginFunctions, {}, nullptr},
-    {TKIND_INTERFACE, u"IUploadProgressCallback", IID_IUploadProgressCallback,
-     u"Orvana IUploadProgressCallback Interface", TYPEFLAG_FNONEXTENSIBLE, kCallbackFunctions, {}, nullptr},
-    {TKIND_INTERFACE, u"IZenfolioProxy", IID_IZenfolioProxy, u"IZenfolioProxy Interface", TYPEFLAG_FNONEXTENSIBLE,
-     kProxyFunctions, {}, nullptr},
-    {TKIND_COCLASS, u"ZenfolioPublisher", CLSID_ZenfolioPublisher, u"Orvana ZenfolioPublisher Class",
-     TYPEFLAG_FCANCREATE, {}, {}, &kPluginIid},
-    {TKIND_COCLASS, u"ZenfolioProxy", CLSID_ZenfolioProxy, u"Orvana ZenfolioProxy Class", TYPEFLAG_FCANCREATE, {}, {},
+    {TKIND_DISPATCH,
+     u"IOrvanaPublishingPlugin",
+     IID_IOrvanaPublishingPlugin,
+     u"IOrvanaPublishingPlugin Interface",
+     TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION,
+     kPluginFunctions,
+     {},
+     nullptr},
+    {TKIND_INTERFACE,
+     u"IUploadProgressCallback",
+     IID_IUploadProgressCallback,
+     u"Orvana IUploadProgressCallback Interface",
+     TYPEFLAG_FNONEXTENSIBLE,
+     kCallbackFunctions,
+     {},
+     nullptr},
+    {TKIND_INTERFACE,
+     u"IZenfolioProxy",
+     IID_IZenfolioProxy,
+     u"IZenfolioProxy Interface",
+     TYPEFLAG_FNONEXTENSIBLE,
+     kProxyFunctions,
+     {},
+     nullptr},
+    {TKIND_COCLASS,
+     u"ZenfolioPublisher",
+     CLSID_ZenfolioPublisher,
+     u"Orvana ZenfolioPublisher Class",
+     TYPEFLAG_FCANCREATE,
+     {},
+     {},
+     &kPluginIid},
+    {TKIND_COCLASS,
+     u"ZenfolioProxy",
+     CLSID_ZenfolioProxy,
+     u"Orvana ZenfolioProxy Class",
+     TYPEFLAG_FCANCREATE,
+     {},
+     {},
      &kProxyIid},
 };
 
 } // namespace
 
-extern "C" const pal::TypeLibraryDescription OrvanaTypeLibrary = {
-    u"ORVPublishToZenfolioLib", LIBID_ORVPublishToZenfolioLib, 1, 0, 0x409, SYS_WIN64,
-    u"Orvana Publish to Zenfolio 1.0 Type Library", kTypes};
+extern "C" const pal::TypeLibraryDescription OrvanaTypeLibrary = {u"ORVPublishToZenfolioLib",
+                                                                  LIBID_ORVPublishToZenfolioLib,
+                                                                  1,
+                                                                  0,
+                                                                  0x409,
+                                                                  SYS_WIN64,
+                                                                  u"Orvana Publish to Zenfolio 1.0 Type Library",
+                                                                  kTypes};

@@ -35,7 +35,8 @@ std::u16string VersionBlock::String(std::u16string_view key) const
     if (!VerQueryValueW(block_.data(), path.c_str(), &value, &valueLength) || !value) return {};
     std::u16string text(static_cast<const char16_t*>(value), valueLength);
     // The reported length may count the terminator.
-    while (!text.empty() && text.back() == u'\0') text.pop_back();
+    while (!text.empty() && text.back() == u'\0')
+        text.pop_back();
     if (text.size() > kMaxVersionText) text.resize(kMaxVersionText);
     return text;
 }

@@ -11,7 +11,7 @@
 namespace orvana {
 
 class VersionBlock {
-public:
+  public:
     VersionBlock() = default;
     // Reads the block of the module file; an unreadable file leaves it empty.
     explicit VersionBlock(const std::u16string& modulePath);
@@ -20,7 +20,7 @@ public:
     // entry, at most 4096 characters; empty when the block or entry is missing.
     std::u16string String(std::u16string_view key) const;
 
-private:
+  private:
     std::vector<BYTE> block_;
 };
 

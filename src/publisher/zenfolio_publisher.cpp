@@ -15,10 +15,13 @@ constexpr UINT kIdsDisplayName = 100;
 constexpr UINT kIdsNeedsCredentials = 102;
 constexpr UINT kIdsAuthorizedNotConfigured = 111;
 constexpr UINT kIconId = 200;
-constexpr DWORD kProxyClassContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
-                                     CLSCTX_REMOTE_SERVER; // 23
+constexpr DWORD kProxyClassContext =
+    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER; // 23
 
-bool NonEmpty(const std::optional<std::u16string>& text) { return text && !text->empty(); }
+bool NonEmpty(const std::optional<std::u16string>& text)
+{
+    return text && !text->empty();
+}
 
 HRESULT ReturnString(std::u16string_view text, BSTR* out)
 {
@@ -111,9 +114,9 @@ HRESULT CZenfolioPublisher::Terminate()
 HRESULT CZenfolioPublisher::GetCapabilities(tagORVPUBLISHINGCAPABILITIES* lpCapabilities)
 {
     if (!lpCapabilities) return E_INVALIDARG;
-    *lpCapabilities = static_cast<tagORVPUBLISHINGCAPABILITIES>(
-        ORVPUBLISHINGCAPS_CONFIGURABLE | ORVPUBLISHINGCAPS_USES_INIT_DATA | ORVPUBLISHINGCAPS_CANCELABLE |
-        ORVPUBLISHINGCAPS_AUTHORIZATION);
+    *lpCapabilities =
+        static_cast<tagORVPUBLISHINGCAPABILITIES>(ORVPUBLISHINGCAPS_CONFIGURABLE | ORVPUBLISHINGCAPS_USES_INIT_DATA |
+                                                  ORVPUBLISHINGCAPS_CANCELABLE | ORVPUBLISHINGCAPS_AUTHORIZATION);
     return S_OK;
 }
 
@@ -141,11 +144,20 @@ HRESULT CZenfolioPublisher::VersionString(const char16_t* key, BSTR* out) const
     return pal::Boundary([&]() { return ReturnString(version_.String(key), out); });
 }
 
-HRESULT CZenfolioPublisher::GetDescription(BSTR* pbstr) { return VersionString(u"FileDescription", pbstr); }
+HRESULT CZenfolioPublisher::GetDescription(BSTR* pbstr)
+{
+    return VersionString(u"FileDescription", pbstr);
+}
 
-HRESULT CZenfolioPublisher::GetAuthorInformation(BSTR* pbstr) { return VersionString(u"LegalCopyright", pbstr); }
+HRESULT CZenfolioPublisher::GetAuthorInformation(BSTR* pbstr)
+{
+    return VersionString(u"LegalCopyright", pbstr);
+}
 
-HRESULT CZenfolioPublisher::GetVersionInformation(BSTR* pbstr) { return VersionString(u"FileVersion", pbstr); }
+HRESULT CZenfolioPublisher::GetVersionInformation(BSTR* pbstr)
+{
+    return VersionString(u"FileVersion", pbstr);
+}
 
 HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
 {
@@ -188,9 +200,15 @@ HRESULT CZenfolioPublisher::CanPublish(HWND, LONG fIncludeActualConnectivityChec
     return E_NOTIMPL;
 }
 
-HRESULT CZenfolioPublisher::Cancel(LONG) { return E_NOTIMPL; }
+HRESULT CZenfolioPublisher::Cancel(LONG)
+{
+    return E_NOTIMPL;
+}
 
-HRESULT CZenfolioPublisher::UploadProgress(tagUPLOADSTATE, ULONG, ULONG) { return E_NOTIMPL; }
+HRESULT CZenfolioPublisher::UploadProgress(tagUPLOADSTATE, ULONG, ULONG)
+{
+    return E_NOTIMPL;
+}
 
 HRESULT CZenfolioPublisher::InterfaceSupportsErrorInfo(REFIID riid)
 {

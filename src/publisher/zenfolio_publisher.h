@@ -18,7 +18,7 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
                            public IUploadProgressCallback,
                            public ISupportErrorInfo,
                            public pal::DispatchImpl<IOrvanaPublishingPlugin, LIBID_ORVPublishToZenfolioLib> {
-public:
+  public:
     using Interfaces =
         pal::InterfaceList<IDispatch, ISupportErrorInfo, IUploadProgressCallback, IOrvanaPublishingPlugin>;
 
@@ -51,7 +51,7 @@ public:
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
 
-private:
+  private:
     bool IsAuthorized() const;
     bool IsConfigured() const;
     HRESULT VersionString(const char16_t* key, BSTR* out) const;

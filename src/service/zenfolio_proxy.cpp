@@ -3,7 +3,10 @@
 // The service session and its calls are not built yet: each call says so
 // plainly instead of pretending to reach the service.
 
-HRESULT CZenfolioProxy::Authenticate(LPCWSTR, LPCWSTR) { return E_NOTIMPL; }
+HRESULT CZenfolioProxy::Authenticate(LPCWSTR, LPCWSTR)
+{
+    return E_NOTIMPL;
+}
 
 HRESULT CZenfolioProxy::LoadPrivateProfile(IXMLDOMNode** ppResult)
 {

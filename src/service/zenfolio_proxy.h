@@ -7,7 +7,7 @@
 #include "plugin/orvana_publishing.h"
 
 class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IZenfolioProxy>;
 
     HRESULT STDMETHODCALLTYPE Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword) override;

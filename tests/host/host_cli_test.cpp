@@ -3,11 +3,10 @@
 #include "pal/registry/registry.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
@@ -24,12 +23,16 @@ HostRun Host(const std::string& arguments)
     if (!pipe) return {-1, ""};
     std::string output;
     std::array<char, 4096> buffer{};
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), n);
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
+        output.append(buffer.data(), n);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 using HostProgram = testing_support::PrefixTest;
 

@@ -4,9 +4,8 @@
 #include "host/text_file.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {

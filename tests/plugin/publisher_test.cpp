@@ -17,7 +17,7 @@
 namespace {
 
 class Publisher : public testing_support::PrefixTest {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
@@ -223,7 +223,7 @@ TEST_F(Publisher, AMalformedStreamFailsInitialisationWithItsCode)
 // A reporter class the test registers, counting what reaches it.
 int g_reportersAlive = 0;
 class CountingReporter : public host::EventReporter {
-public:
+  public:
     CountingReporter() { ++g_reportersAlive; }
     ~CountingReporter() override { --g_reportersAlive; }
 };

@@ -7,9 +7,8 @@
 #include "tests/support/registry_tree.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -91,9 +90,10 @@ std::vector<std::string> ExpectedClassesTree()
         libKey + "\\1.0\\HELPDIR",
         libKey + "\\1.0\\HELPDIR @ = \"\"",
     };
-    for (auto part : {ClassKeys(kPublisher, "Orvana.Publishing.Plugin.Zenfolio", "Orvana Publish to Zenfolio Class", true),
-                      ClassKeys(kProxy, "Orvana.Publishing.Plugin.Zenfolio.Proxy",
-                                "Orvana Publish to Zenfolio Proxy Class", false)})
+    for (auto part :
+         {ClassKeys(kPublisher, "Orvana.Publishing.Plugin.Zenfolio", "Orvana Publish to Zenfolio Class", true),
+          ClassKeys(kProxy, "Orvana.Publishing.Plugin.Zenfolio.Proxy", "Orvana Publish to Zenfolio Proxy Class",
+                    false)})
         lines.insert(lines.end(), part.begin(), part.end());
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -103,7 +103,7 @@ std::vector<std::string> ExpectedClassesTree()
 const std::vector<std::string> kLeftAfterRemoval = {"AppID", "CLSID", "Interface", "TypeLib"};
 
 class Registration : public testing_support::PrefixTest {
-protected:
+  protected:
     testing_support::ComponentModule module_;
 };
 
@@ -148,9 +148,9 @@ TEST_F(Registration, ClassesRegisteredPerUserAreCreatableThroughTheClassesRoot)
     EXPECT_TRUE(testing_support::PassesInChildProcess([this] {
         ASSERT_EQ(S_OK, module_.Install(TRUE, u"user"));
         pal::RegKey key;
-        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT,
-                                               u"CLSID\\{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}\\InprocServer32", 0,
-                                               KEY_READ, key.ReleaseAndGetAddressOf()));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegOpenKeyExW(HKEY_CLASSES_ROOT, u"CLSID\\{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}\\InprocServer32", 0,
+                                KEY_READ, key.ReleaseAndGetAddressOf()));
     }));
 }
 
@@ -161,7 +161,7 @@ TEST(ClassObjects, AreServedForBothClassesAndCachedForTheModulesLife)
 
     void* unknown = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, module.GetClassObject(pal::MakeGuid("01234567-89AB-CDEF-0123-456789ABCDEF"),
-                                                              IID_IClassFactory, &unknown));
+                                                               IID_IClassFactory, &unknown));
     EXPECT_EQ(nullptr, unknown);
 
     const CLSID publisher = pal::MakeGuid("6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978");

@@ -3,9 +3,8 @@
 // reported there and make the child exit non-zero.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

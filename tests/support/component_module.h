@@ -5,16 +5,18 @@
 #include "pal/com/guid.h"
 
 #include <dlfcn.h>
-
 #include <stdexcept>
 #include <string>
 
 namespace testing_support {
 
-inline std::string ComponentPath() { return ORVANA_COMPONENT_PATH; }
+inline std::string ComponentPath()
+{
+    return ORVANA_COMPONENT_PATH;
+}
 
 class ComponentModule {
-public:
+  public:
     ComponentModule() : handle_(dlopen(ORVANA_COMPONENT_PATH, RTLD_NOW | RTLD_LOCAL))
     {
         if (!handle_) throw std::runtime_error(std::string("cannot load the component: ") + dlerror());
@@ -35,7 +37,7 @@ public:
         return Export<HRESULT (*)(BOOL, LPCWSTR)>("DllInstall")(install, commandLine);
     }
 
-private:
+  private:
     template <typename F> F Export(const char* name) const
     {
         void* symbol = dlsym(handle_, name);

@@ -2,16 +2,15 @@
 // temporary directory for the fixture's life, and the directory goes after.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace testing_support {
 
 class TemporaryPrefix {
-public:
+  public:
     TemporaryPrefix()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "orvana-test-XXXXXX").string();
@@ -35,14 +34,14 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::string previous_;
 };
 
 // Fixture base for tests that need their own prefix.
 class PrefixTest : public ::testing::Test {
-protected:
+  protected:
     TemporaryPrefix prefix_;
 };
 

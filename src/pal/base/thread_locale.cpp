@@ -4,7 +4,10 @@ namespace {
 thread_local LCID t_locale = LOCALE_USER_DEFAULT;
 }
 
-STDAPI_(LCID) GetThreadLocale() { return t_locale; }
+STDAPI_(LCID) GetThreadLocale()
+{
+    return t_locale;
+}
 
 STDAPI_(BOOL) SetThreadLocale(LCID Locale)
 {

@@ -91,10 +91,17 @@ struct FILETIME {
 using _FILETIME = FILETIME;
 
 // HRESULT helpers
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-#define MAKE_HRESULT_PAL(sev, fac, code) \
-    static_cast<HRESULT>((static_cast<std::uint32_t>(sev) << 31) | (static_cast<std::uint32_t>(fac) << 16) | static_cast<std::uint32_t>(code))
+constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
+#define MAKE_HRESULT_PAL(sev, fac, code)                                                                               \
+    static_cast<HRESULT>((static_cast<std::uint32_t>(sev) << 31) | (static_cast<std::uint32_t>(fac) << 16) |           \
+                         static_cast<std::uint32_t>(code))
 
 constexpr std::uint32_t FACILITY_WIN32 = 7;
 constexpr std::uint32_t FACILITY_ITF = 4;
@@ -102,11 +109,15 @@ constexpr std::uint32_t FACILITY_DISPATCH = 2;
 
 constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t error)
 {
-    return static_cast<HRESULT>(error) <= 0 ? static_cast<HRESULT>(error)
-                                            : static_cast<HRESULT>((error & 0x0000FFFFu) | (FACILITY_WIN32 << 16) | 0x80000000u);
+    return static_cast<HRESULT>(error) <= 0
+               ? static_cast<HRESULT>(error)
+               : static_cast<HRESULT>((error & 0x0000FFFFu) | (FACILITY_WIN32 << 16) | 0x80000000u);
 }
 
-constexpr HRESULT HR(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT HR(std::uint32_t bits)
+{
+    return static_cast<HRESULT>(bits);
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;

@@ -4,9 +4,8 @@
 #include "pal/registry/registry.h"
 #include "pal/text/utf.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
+#include <dlfcn.h>
 #include <map>
 #include <mutex>
 #include <string>
@@ -140,8 +139,7 @@ STDAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid,
     if (t_apartment.initCount == 0 && g_initialisedThreads.load() == 0) return CO_E_NOTINITIALIZED;
 
     pal::ComPtr<IUnknown> registered;
-    if (SUCCEEDED(FindRegisteredClass(rclsid, dwClsContext, registered)))
-        return registered->QueryInterface(riid, ppv);
+    if (SUCCEEDED(FindRegisteredClass(rclsid, dwClsContext, registered))) return registered->QueryInterface(riid, ppv);
 
     if (!(dwClsContext & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
     std::string path;
@@ -202,5 +200,6 @@ STDAPI_(void) CoFreeUnusedLibraries()
             }
         }
     }
-    for (void* handle : unload) dlclose(handle);
+    for (void* handle : unload)
+        dlclose(handle);
 }

@@ -13,7 +13,10 @@ constexpr std::size_t kPrefixSize = sizeof(Prefix);
 // character and the terminator.
 constexpr UINT kMaxBytes = std::numeric_limits<Prefix>::max() - 2 * sizeof(OLECHAR);
 
-std::byte* BlockOf(BSTR bstr) { return reinterpret_cast<std::byte*>(bstr) - kPrefixSize; }
+std::byte* BlockOf(BSTR bstr)
+{
+    return reinterpret_cast<std::byte*>(bstr) - kPrefixSize;
+}
 
 Prefix ByteCount(BSTR bstr)
 {
@@ -52,7 +55,8 @@ BSTR SysAllocString(const OLECHAR* psz)
 {
     if (!psz) return nullptr;
     std::size_t length = 0;
-    while (psz[length] != 0) ++length;
+    while (psz[length] != 0)
+        ++length;
     if (length > kMaxBytes / sizeof(OLECHAR)) return nullptr;
     return SysAllocStringLen(psz, static_cast<UINT>(length));
 }
@@ -63,7 +67,10 @@ BSTR SysAllocStringLen(const OLECHAR* pch, UINT cch)
     return Allocate(cch * static_cast<UINT>(sizeof(OLECHAR)), pch);
 }
 
-BSTR SysAllocStringByteLen(LPCSTR psz, UINT len) { return Allocate(len, psz); }
+BSTR SysAllocStringByteLen(LPCSTR psz, UINT len)
+{
+    return Allocate(len, psz);
+}
 
 BOOL SysReAllocString(BSTR* pbstr, const OLECHAR* psz)
 {
@@ -81,6 +88,12 @@ void SysFreeString(BSTR bstr)
     if (bstr) std::free(BlockOf(bstr));
 }
 
-UINT SysStringLen(BSTR bstr) { return bstr ? ByteCount(bstr) / sizeof(OLECHAR) : 0; }
+UINT SysStringLen(BSTR bstr)
+{
+    return bstr ? ByteCount(bstr) / sizeof(OLECHAR) : 0;
+}
 
-UINT SysStringByteLen(BSTR bstr) { return bstr ? ByteCount(bstr) : 0; }
+UINT SysStringByteLen(BSTR bstr)
+{
+    return bstr ? ByteCount(bstr) : 0;
+}

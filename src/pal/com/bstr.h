@@ -23,7 +23,7 @@ namespace pal {
 
 // Owning BSTR.
 class Bstr {
-public:
+  public:
     Bstr() noexcept = default;
     explicit Bstr(std::u16string_view text) : p_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
@@ -57,7 +57,7 @@ public:
     std::u16string_view View() const noexcept { return p_ ? std::u16string_view(p_, Length()) : std::u16string_view(); }
     std::u16string Str() const { return std::u16string(View()); }
 
-private:
+  private:
     BSTR p_ = nullptr;
 };
 

@@ -10,7 +10,7 @@ namespace pal {
 using CreateInstanceFunction = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
 
 class ClassFactory final : public IClassFactory {
-public:
+  public:
     explicit ClassFactory(CreateInstanceFunction create) noexcept : create_(create) {}
     virtual ~ClassFactory() = default;
 
@@ -50,7 +50,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     CreateInstanceFunction create_;
     std::atomic<ULONG> refs_{0};
 };

@@ -8,7 +8,7 @@
 namespace pal {
 
 template <typename T> class ComPtr {
-public:
+  public:
     ComPtr() noexcept = default;
     ComPtr(std::nullptr_t) noexcept {}
     explicit ComPtr(T* p) noexcept : p_(p)
@@ -81,7 +81,7 @@ public:
     friend bool operator==(const ComPtr& a, const ComPtr& b) noexcept { return a.p_ == b.p_; }
     friend bool operator==(const ComPtr& a, std::nullptr_t) noexcept { return a.p_ == nullptr; }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 

@@ -90,7 +90,7 @@ struct ITypeInfo : IUnknown {
                                                        DWORD* pdwHelpContext, BSTR* pBstrHelpFile) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetContainingTypeLib(ITypeLib** ppTLib, UINT* pIndex) = 0;
 
-protected:
+  protected:
     ~ITypeInfo() = default;
 };
 
@@ -104,7 +104,7 @@ struct ITypeLib : IUnknown {
                                                        DWORD* pdwHelpContext, BSTR* pBstrHelpFile) = 0;
     virtual void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* pTLibAttr) = 0;
 
-protected:
+  protected:
     ~ITypeLib() = default;
 };
 
@@ -117,7 +117,7 @@ struct IDispatch : IUnknown {
                                              DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                                              UINT* puArgErr) = 0;
 
-protected:
+  protected:
     ~IDispatch() = default;
 };
 
@@ -160,9 +160,9 @@ struct TypeDescription {
     GUID guid;
     const char16_t* helpString;
     WORD flags;
-    std::span<const FunctionDescription> functions;     // interfaces
-    std::span<const EnumValueDescription> values;       // enumerations
-    const GUID* defaultInterface;                       // coclasses
+    std::span<const FunctionDescription> functions; // interfaces
+    std::span<const EnumValueDescription> values;   // enumerations
+    const GUID* defaultInterface;                   // coclasses
 };
 
 struct TypeLibraryDescription {

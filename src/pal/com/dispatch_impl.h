@@ -61,7 +61,7 @@ template <> struct DispatchResult<HICON> {
     }
 };
 template <typename E>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 struct DispatchResult<E> {
     static constexpr VARTYPE type = VT_I4;
     static void Store(VARIANT& r, E v)
@@ -73,7 +73,10 @@ struct DispatchResult<E> {
 
 namespace detail {
 template <typename T>
-concept RetvalPointer = std::is_pointer_v<T> && requires { DispatchResult<std::remove_pointer_t<T>>::type; };
+concept RetvalPointer = std::is_pointer_v<T> && requires
+{
+    DispatchResult<std::remove_pointer_t<T>>::type;
+};
 
 template <typename... A> struct LastOf {
     using type = std::tuple_element_t<sizeof...(A) - 1, std::tuple<A...>>;
@@ -111,7 +114,7 @@ template <typename I, typename... A, HRESULT (I::*Method)(A...)> struct Dispatch
         return Call(static_cast<I*>(instance), args, result, std::make_index_sequence<kInCount>{});
     }
 
-private:
+  private:
     using Args = std::tuple<A...>;
 
     template <std::size_t... N>
@@ -128,7 +131,8 @@ private:
         if constexpr (kHasRetval) {
             using Out = std::remove_pointer_t<typename detail::LastOf<A...>::type>;
             Out value{};
-            const HRESULT hr = (self->*Method)(DispatchArgument<std::tuple_element_t<N, Args>>::From(args[N])..., &value);
+            const HRESULT hr =
+                (self->*Method)(DispatchArgument<std::tuple_element_t<N, Args>>::From(args[N])..., &value);
             if (SUCCEEDED(hr)) DispatchResult<Out>::Store(*result, value);
             return hr;
         } else {
@@ -139,7 +143,7 @@ private:
 
 // The cached ITypeInfo of one interface of one library.
 template <const GUID& Libid, WORD Major, WORD Minor, const IID& Iid> class TypeInfoHolder {
-public:
+  public:
     static HRESULT Get(ITypeInfo** out)
     {
         static std::mutex mutex;
@@ -161,11 +165,10 @@ public:
     }
 };
 
-template <typename Interface, const GUID& Libid, WORD Major = 1, WORD Minor = 0>
-class DispatchImpl : public Interface {
+template <typename Interface, const GUID& Libid, WORD Major = 1, WORD Minor = 0> class DispatchImpl : public Interface {
     using Holder = TypeInfoHolder<Libid, Major, Minor, InterfaceId<Interface>::value>;
 
-public:
+  public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override
     {
         if (!pctinfo) return E_POINTER;
@@ -179,8 +182,7 @@ public:
         *ppTInfo = nullptr;
         return Holder::Get(ppTInfo);
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, LCID,
-                                            DISPID* rgDispId) override
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId) override
     {
         ComPtr<ITypeInfo> info;
         if (HRESULT hr = Holder::Get(info.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;

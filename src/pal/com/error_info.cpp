@@ -11,7 +11,7 @@ namespace {
 // One object behind both interfaces: the thrower fills it through
 // ICreateErrorInfo and hands the IErrorInfo side to SetErrorInfo.
 class ErrorObject final : public IErrorInfo, public ICreateErrorInfo {
-public:
+  public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
         if (!ppv) return E_POINTER;
@@ -62,7 +62,10 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetSource(LPOLESTR szSource) override { return Set(source_, szSource); }
-    HRESULT STDMETHODCALLTYPE SetDescription(LPOLESTR szDescription) override { return Set(description_, szDescription); }
+    HRESULT STDMETHODCALLTYPE SetDescription(LPOLESTR szDescription) override
+    {
+        return Set(description_, szDescription);
+    }
     HRESULT STDMETHODCALLTYPE SetHelpFile(LPOLESTR szHelpFile) override { return Set(helpFile_, szHelpFile); }
     HRESULT STDMETHODCALLTYPE SetHelpContext(DWORD dwHelpContext) override
     {
@@ -71,7 +74,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     ~ErrorObject() = default;
 
     // An unset text reads back as a null BSTR; each read is the caller's copy.

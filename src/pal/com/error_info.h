@@ -11,7 +11,7 @@ struct IErrorInfo : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* pBstrHelpFile) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* pdwHelpContext) = 0;
 
-protected:
+  protected:
     ~IErrorInfo() = default;
 };
 
@@ -22,14 +22,14 @@ struct ICreateErrorInfo : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetHelpFile(LPOLESTR szHelpFile) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetHelpContext(DWORD dwHelpContext) = 0;
 
-protected:
+  protected:
     ~ICreateErrorInfo() = default;
 };
 
 struct ISupportErrorInfo : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) = 0;
 
-protected:
+  protected:
     ~ISupportErrorInfo() = default;
 };
 

@@ -1,16 +1,15 @@
 #include "pal/com/stream.h"
 #include "pal/text/utf.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <new>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -33,26 +32,40 @@ constexpr ULONG kCopyChunk = 64 * 1024;
 HRESULT HresultFromErrno(int error)
 {
     switch (error) {
-    case ENOENT: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    case ENOTDIR: return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    case ENOENT:
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    case ENOTDIR:
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     case EACCES:
     case EPERM:
     case EISDIR:
     case EROFS:
-    case ETXTBSY: return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    case ETXTBSY:
+        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
     case EMFILE:
-    case ENFILE: return HRESULT_FROM_WIN32(kErrorTooManyOpenFiles);
-    case ENOMEM: return E_OUTOFMEMORY;
+    case ENFILE:
+        return HRESULT_FROM_WIN32(kErrorTooManyOpenFiles);
+    case ENOMEM:
+        return E_OUTOFMEMORY;
     case ENOSPC:
-    case EDQUOT: return HRESULT_FROM_WIN32(kErrorDiskFull);
-    case EFBIG: return HRESULT_FROM_WIN32(kErrorFileTooLarge);
-    case ENAMETOOLONG: return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
-    case ELOOP: return HRESULT_FROM_WIN32(kErrorCantResolveFilename);
-    case EEXIST: return HRESULT_FROM_WIN32(kErrorFileExists);
-    case EINVAL: return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
-    case EBADF: return HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
-    case EIO: return HRESULT_FROM_WIN32(kErrorIoDevice);
-    default: return HRESULT_FROM_WIN32(kErrorGenFailure);
+    case EDQUOT:
+        return HRESULT_FROM_WIN32(kErrorDiskFull);
+    case EFBIG:
+        return HRESULT_FROM_WIN32(kErrorFileTooLarge);
+    case ENAMETOOLONG:
+        return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
+    case ELOOP:
+        return HRESULT_FROM_WIN32(kErrorCantResolveFilename);
+    case EEXIST:
+        return HRESULT_FROM_WIN32(kErrorFileExists);
+    case EINVAL:
+        return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
+    case EBADF:
+        return HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
+    case EIO:
+        return HRESULT_FROM_WIN32(kErrorIoDevice);
+    default:
+        return HRESULT_FROM_WIN32(kErrorGenFailure);
     }
 }
 
@@ -63,7 +76,7 @@ HRESULT OpenError(int error, const std::string& path)
     if (error != ENOENT) return HresultFromErrno(error);
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos || slash == 0) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    struct stat parent{};
+    struct stat parent {};
     const bool folderExists = ::stat(path.substr(0, slash).c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
     return HRESULT_FROM_WIN32(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
 }
@@ -72,13 +85,13 @@ FILETIME ToFileTime(const timespec& t)
 {
     // 100 ns ticks since 1601-01-01.
     constexpr ULONGLONG kEpochDifference = 11644473600ull;
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(t.tv_sec) + kEpochDifference) * 10000000ull +
-                            static_cast<ULONGLONG>(t.tv_nsec) / 100;
+    const ULONGLONG ticks =
+        (static_cast<ULONGLONG>(t.tv_sec) + kEpochDifference) * 10000000ull + static_cast<ULONGLONG>(t.tv_nsec) / 100;
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 class UniqueFd {
-public:
+  public:
     explicit UniqueFd(int fd) noexcept : fd_(fd) {}
     ~UniqueFd()
     {
@@ -91,12 +104,12 @@ public:
 
     int Get() const noexcept { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
 class FileStream final : public IStream {
-public:
+  public:
     FileStream(UniqueFd fd, DWORD mode, std::u16string path) noexcept
         : fd_(std::move(fd)), mode_(mode), path_(std::move(path))
     {
@@ -154,7 +167,8 @@ public:
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 if (pcbWritten) *pcbWritten = total;
-                return errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? STG_E_MEDIUMFULL : HresultFromErrno(errno);
+                return errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? STG_E_MEDIUMFULL
+                                                                            : HresultFromErrno(errno);
             }
             total += static_cast<ULONG>(n);
         }
@@ -166,10 +180,17 @@ public:
     {
         int whence = SEEK_SET;
         switch (dwOrigin) {
-        case STREAM_SEEK_SET: whence = SEEK_SET; break;
-        case STREAM_SEEK_CUR: whence = SEEK_CUR; break;
-        case STREAM_SEEK_END: whence = SEEK_END; break;
-        default: return STG_E_INVALIDFUNCTION;
+        case STREAM_SEEK_SET:
+            whence = SEEK_SET;
+            break;
+        case STREAM_SEEK_CUR:
+            whence = SEEK_CUR;
+            break;
+        case STREAM_SEEK_END:
+            whence = SEEK_END;
+            break;
+        default:
+            return STG_E_INVALIDFUNCTION;
         }
         const off_t position = ::lseek(fd_.Get(), static_cast<off_t>(dlibMove.QuadPart), whence);
         if (position < 0) return errno == EINVAL ? STG_E_INVALIDFUNCTION : HresultFromErrno(errno);
@@ -227,7 +248,10 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return STG_E_INVALIDFUNCTION;
+    }
     HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
     {
         return STG_E_INVALIDFUNCTION;
@@ -236,7 +260,7 @@ public:
     HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD grfStatFlag) override
     {
         if (!pstatstg) return STG_E_INVALIDPOINTER;
-        struct stat info{};
+        struct stat info {};
         if (::fstat(fd_.Get(), &info) != 0) return HresultFromErrno(errno);
         STATSTG result{};
         if (!(grfStatFlag & STATFLAG_NONAME)) {
@@ -264,7 +288,7 @@ public:
         return E_NOTIMPL;
     }
 
-private:
+  private:
     ~FileStream() = default;
 
     bool CanRead() const noexcept { return (mode_ & kAccessMask) != STGM_WRITE; }
@@ -297,7 +321,7 @@ HRESULT SHCreateStreamOnFileW(LPCWSTR pszFile, DWORD grfMode, IStream** ppstm)
         UniqueFd fd(::open(nativePath.c_str(), flags, 0666));
         if (fd.Get() < 0) return OpenError(errno, nativePath);
 
-        struct stat info{};
+        struct stat info {};
         if (::fstat(fd.Get(), &info) != 0) return HresultFromErrno(errno);
         // Opening a folder succeeds on POSIX but must fail as on Windows.
         if (S_ISDIR(info.st_mode)) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);

@@ -1,6 +1,5 @@
-#include "pal/com/marshaler.h"
-
 #include "pal/com/com_ptr.h"
+#include "pal/com/marshaler.h"
 
 #include <atomic>
 #include <new>
@@ -8,13 +7,13 @@
 namespace {
 
 class FreeThreadedMarshaler final : public IMarshal {
-public:
+  public:
     explicit FreeThreadedMarshaler(IUnknown* outer) : outer_(outer) {}
     virtual ~FreeThreadedMarshaler() = default;
 
     // The inner unknown: counts and answers for the marshaler itself.
     class Inner final : public IUnknown {
-    public:
+      public:
         explicit Inner(FreeThreadedMarshaler* owner) : owner_(owner) {}
         virtual ~Inner() = default;
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
@@ -41,14 +40,17 @@ public:
             return remaining;
         }
 
-    private:
+      private:
         FreeThreadedMarshaler* owner_;
         std::atomic<ULONG> refs_{0};
     };
 
     IUnknown* InnerUnknown() { return &inner_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override { return outer_->QueryInterface(riid, ppv); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        return outer_->QueryInterface(riid, ppv);
+    }
     ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
 
@@ -93,7 +95,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE DisconnectObject(DWORD) override { return S_OK; }
 
-private:
+  private:
     static HRESULT ReadPointer(IStream* stream, IUnknown*& out)
     {
         if (!stream) return E_INVALIDARG;

@@ -22,10 +22,10 @@ struct HandleEntry {
 };
 
 struct Block {
-    Buffer data;          // null for a moveable block of zero bytes
-    SIZE_T size = 0;      // what GlobalSize reports
-    SIZE_T capacity = 0;  // bytes allocated; lets a locked block shrink and regrow in place
-    unsigned locks = 0;   // moveable blocks only
+    Buffer data;                        // null for a moveable block of zero bytes
+    SIZE_T size = 0;                    // what GlobalSize reports
+    SIZE_T capacity = 0;                // bytes allocated; lets a locked block shrink and regrow in place
+    unsigned locks = 0;                 // moveable blocks only
     std::unique_ptr<HandleEntry> entry; // moveable blocks only
 
     bool Moveable() const { return entry != nullptr; }
@@ -38,7 +38,7 @@ struct Block {
 // Every live block by handle, so any value passed in is checked before use:
 // a stale or foreign handle fails instead of being dereferenced.
 class Registry {
-public:
+  public:
     std::mutex mutex;
     std::unordered_map<HGLOBAL, Block> blocks;
 

@@ -20,7 +20,7 @@ namespace pal {
 
 // Holds one lock on a global memory block for a scope.
 class GlobalLockGuard {
-public:
+  public:
     explicit GlobalLockGuard(HGLOBAL block) noexcept : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
     ~GlobalLockGuard()
     {
@@ -32,7 +32,7 @@ public:
     void* Data() const noexcept { return data_; }
     SIZE_T Size() const noexcept { return block_ ? GlobalSize(block_) : 0; }
 
-private:
+  private:
     HGLOBAL block_;
     void* data_;
 };

@@ -54,7 +54,8 @@ void FormatBraced(const GUID& g, char16_t* out)
 {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     auto put = [&out](std::uint32_t value, int digits) {
-        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) *out++ = kDigits[(value >> shift) & 0xF];
+        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+            *out++ = kDigits[(value >> shift) & 0xF];
     };
     *out++ = u'{';
     put(g.Data1, 8);
@@ -66,7 +67,8 @@ void FormatBraced(const GUID& g, char16_t* out)
     put(g.Data4[0], 2);
     put(g.Data4[1], 2);
     *out++ = u'-';
-    for (int i = 2; i < 8; ++i) put(g.Data4[i], 2);
+    for (int i = 2; i < 8; ++i)
+        put(g.Data4[i], 2);
     *out++ = u'}';
 }
 
@@ -75,7 +77,8 @@ void FormatBraced(const GUID& g, char16_t* out)
 std::size_t BoundedLength(LPCOLESTR psz)
 {
     std::size_t n = 0;
-    while (n <= kBracedLength && psz[n] != 0) ++n;
+    while (n <= kBracedLength && psz[n] != 0)
+        ++n;
     return n;
 }
 
@@ -116,6 +119,9 @@ std::u16string GuidToString(REFGUID guid)
     return text;
 }
 
-bool TryParseGuid(std::u16string_view text, GUID& out) { return ParseBraced(text, out); }
+bool TryParseGuid(std::u16string_view text, GUID& out)
+{
+    return ParseBraced(text, out);
+}
 
 } // namespace pal

@@ -24,9 +24,18 @@ using REFCLSID = const CLSID&;
 
 inline constexpr GUID GUID_NULL{};
 
-constexpr bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-constexpr bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
-constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
+constexpr bool IsEqualGUID(REFGUID a, REFGUID b)
+{
+    return a == b;
+}
+constexpr bool IsEqualIID(REFIID a, REFIID b)
+{
+    return a == b;
+}
+constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b)
+{
+    return a == b;
+}
 
 // Writes the braced form and a terminator into psz (cchMax >= 39); answers the
 // number of characters written including the terminator, or 0 when too small.
@@ -53,7 +62,8 @@ consteval GUID MakeGuid(const char (&text)[37])
     };
     auto read = [&](int from, int digits) {
         unsigned long long v = 0;
-        for (int i = 0; i < digits; ++i) v = (v << 4) | hex(text[from + i]);
+        for (int i = 0; i < digits; ++i)
+            v = (v << 4) | hex(text[from + i]);
         return v;
     };
     if (text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-') throw "misplaced dash";
@@ -63,7 +73,8 @@ consteval GUID MakeGuid(const char (&text)[37])
     g.Data3 = static_cast<WORD>(read(14, 4));
     g.Data4[0] = static_cast<BYTE>(read(19, 2));
     g.Data4[1] = static_cast<BYTE>(read(21, 2));
-    for (int i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<BYTE>(read(24 + 2 * i, 2));
+    for (int i = 0; i < 6; ++i)
+        g.Data4[2 + i] = static_cast<BYTE>(read(24 + 2 * i, 2));
     return g;
 }
 

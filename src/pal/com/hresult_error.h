@@ -10,12 +10,12 @@
 namespace pal {
 
 class HResultError : public std::exception {
-public:
+  public:
     explicit HResultError(HRESULT hr) noexcept : hr_(hr) {}
     HRESULT Code() const noexcept { return hr_; }
     const char* what() const noexcept override { return "HRESULT failure"; }
 
-private:
+  private:
     HRESULT hr_;
 };
 

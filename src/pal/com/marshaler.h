@@ -6,17 +6,17 @@
 #include "pal/com/stream.h"
 
 struct IMarshal : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE GetUnmarshalClass(REFIID riid, void* pv, DWORD dwDestContext,
-                                                        void* pvDestContext, DWORD mshlflags, CLSID* pCid) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetMarshalSizeMax(REFIID riid, void* pv, DWORD dwDestContext,
-                                                        void* pvDestContext, DWORD mshlflags, DWORD* pSize) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetUnmarshalClass(REFIID riid, void* pv, DWORD dwDestContext, void* pvDestContext,
+                                                        DWORD mshlflags, CLSID* pCid) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetMarshalSizeMax(REFIID riid, void* pv, DWORD dwDestContext, void* pvDestContext,
+                                                        DWORD mshlflags, DWORD* pSize) = 0;
     virtual HRESULT STDMETHODCALLTYPE MarshalInterface(IStream* pStm, REFIID riid, void* pv, DWORD dwDestContext,
                                                        void* pvDestContext, DWORD mshlflags) = 0;
     virtual HRESULT STDMETHODCALLTYPE UnmarshalInterface(IStream* pStm, REFIID riid, void** ppv) = 0;
     virtual HRESULT STDMETHODCALLTYPE ReleaseMarshalData(IStream* pStm) = 0;
     virtual HRESULT STDMETHODCALLTYPE DisconnectObject(DWORD dwReserved) = 0;
 
-protected:
+  protected:
     ~IMarshal() = default;
 };
 

@@ -23,7 +23,7 @@ constexpr ULONG kCopyChunk = 64 * 1024;
 // The block behind a stream and its clones. The stream's size is the block's
 // GlobalSize; growth is amortised inside GlobalReAlloc.
 class SharedBlock {
-public:
+  public:
     SharedBlock(HGLOBAL handle, bool deleteOnRelease) noexcept : handle_(handle), deleteOnRelease_(deleteOnRelease) {}
     ~SharedBlock()
     {
@@ -47,14 +47,14 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     HGLOBAL handle_;
     bool deleteOnRelease_;
 };
 
 class MemoryStream final : public IStream {
-public:
+  public:
     MemoryStream(std::shared_ptr<SharedBlock> block, ULONGLONG position) noexcept
         : block_(std::move(block)), position_(position)
     {
@@ -122,10 +122,17 @@ public:
         __extension__ typedef __int128 Wide;
         Wide base = 0;
         switch (dwOrigin) {
-        case STREAM_SEEK_SET: base = 0; break;
-        case STREAM_SEEK_CUR: base = position_; break;
-        case STREAM_SEEK_END: base = block_->Size(); break;
-        default: return STG_E_INVALIDFUNCTION;
+        case STREAM_SEEK_SET:
+            base = 0;
+            break;
+        case STREAM_SEEK_CUR:
+            base = position_;
+            break;
+        case STREAM_SEEK_END:
+            base = block_->Size();
+            break;
+        default:
+            return STG_E_INVALIDFUNCTION;
         }
         // Past the end is allowed (a later write fills the gap); before the start is not.
         const Wide target = base + dlibMove.QuadPart;
@@ -180,7 +187,10 @@ public:
     // Direct mode: nothing is buffered, so there is nothing to commit or revert.
     HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return STG_E_INVALIDFUNCTION;
+    }
     HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
     {
         return STG_E_INVALIDFUNCTION;
@@ -210,7 +220,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     ~MemoryStream() = default;
 
     std::atomic<ULONG> refs_{1};

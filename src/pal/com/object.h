@@ -21,20 +21,21 @@ namespace pal {
 
 // Count of live objects and server locks of the module; DllCanUnloadNow reads it.
 class ModuleLock {
-public:
+  public:
     static void Lock() noexcept { count_.fetch_add(1, std::memory_order_relaxed); }
     static void Unlock() noexcept { count_.fetch_sub(1, std::memory_order_acq_rel); }
     static long Count() noexcept { return count_.load(std::memory_order_acquire); }
 
-private:
+  private:
     static inline std::atomic<long> count_{0};
 };
 
-template <typename... Interfaces> struct InterfaceList {};
+template <typename... Interfaces> struct InterfaceList {
+};
 
 // Base of every COM class: its controlling unknown while aggregated.
 class ComObjectRoot {
-public:
+  public:
     ComObjectRoot() = default;
     virtual ~ComObjectRoot() = default;
     ComObjectRoot(const ComObjectRoot&) = delete;
@@ -51,14 +52,13 @@ public:
 
     void SetControllingUnknown(IUnknown* outer) noexcept { outer_ = outer; }
 
-private:
+  private:
     IUnknown* outer_ = nullptr;
 };
 
 namespace detail {
 
-template <typename T, typename First, typename... Rest>
-HRESULT FindInterface(T* self, REFIID riid, void** ppv) noexcept
+template <typename T, typename First, typename... Rest> HRESULT FindInterface(T* self, REFIID riid, void** ppv) noexcept
 {
     if (riid == InterfaceId<First>::value) {
         *ppv = static_cast<First*>(self);
@@ -83,8 +83,11 @@ template <typename T, typename First, typename... Rest> IUnknown* FirstInterface
 }
 
 template <typename T>
-concept HasQueryExtra = requires(T t, REFIID riid, void** ppv) {
-    { t.QueryInterfaceExtra(riid, ppv) } -> std::same_as<HRESULT>;
+concept HasQueryExtra = requires(T t, REFIID riid, void** ppv)
+{
+    {
+        t.QueryInterfaceExtra(riid, ppv)
+        } -> std::same_as<HRESULT>;
 };
 
 } // namespace detail
@@ -120,7 +123,7 @@ template <typename T> constexpr bool LocksModule()
 
 // A standalone object: owns its reference count.
 template <typename T> class ComObject final : public T {
-public:
+  public:
     template <typename... Args> explicit ComObject(Args&&... args) : T(std::forward<Args>(args)...)
     {
         if constexpr (LocksModule<T>()) ModuleLock::Lock();
@@ -149,14 +152,14 @@ public:
         return remaining;
     }
 
-private:
+  private:
     std::atomic<ULONG> refs_{0};
 };
 
 // An object aggregated into an outer one: its IUnknown (the inner unknown)
 // counts and queries for itself, every other interface delegates to the outer.
 template <typename T> class AggregatedComObject final : public IUnknown {
-public:
+  public:
     explicit AggregatedComObject(IUnknown* outer) : contained_(outer) { ModuleLock::Lock(); }
     ~AggregatedComObject() { ModuleLock::Unlock(); }
 
@@ -186,10 +189,10 @@ public:
 
     T* Object() noexcept { return &contained_; }
 
-private:
+  private:
     // T's own IUnknown methods delegate to the outer unknown.
     class Contained final : public T {
-    public:
+      public:
         explicit Contained(IUnknown* outer) { this->SetControllingUnknown(outer); }
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
         {

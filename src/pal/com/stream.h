@@ -25,7 +25,7 @@ struct ISequentialStream : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) = 0;
     virtual HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) = 0;
 
-protected:
+  protected:
     ~ISequentialStream() = default;
 };
 
@@ -41,7 +41,7 @@ struct IStream : ISequentialStream {
     virtual HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD grfStatFlag) = 0;
     virtual HRESULT STDMETHODCALLTYPE Clone(IStream** ppstm) = 0;
 
-protected:
+  protected:
     ~IStream() = default;
 };
 

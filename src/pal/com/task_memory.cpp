@@ -10,4 +10,7 @@ void* CoTaskMemAlloc(SIZE_T cb)
     return std::malloc(cb != 0 ? cb : 1);
 }
 
-void CoTaskMemFree(void* pv) { std::free(pv); }
+void CoTaskMemFree(void* pv)
+{
+    std::free(pv);
+}

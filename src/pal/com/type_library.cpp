@@ -1,7 +1,6 @@
 // ITypeLib and ITypeInfo over a static type library description.
-#include "pal/com/dispatch.h"
-
 #include "pal/com/com_ptr.h"
+#include "pal/com/dispatch.h"
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
 
@@ -28,7 +27,7 @@ HRESULT StoreString(BSTR* out, const char16_t* text)
 class TypeLib;
 
 class TypeInfo : public pal::ComObjectRoot, public ITypeInfo {
-public:
+  public:
     using Interfaces = pal::InterfaceList<ITypeInfo>;
     static constexpr bool kLocksModule = false;
 
@@ -127,7 +126,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetContainingTypeLib(ITypeLib** ppTLib, UINT* pIndex) override;
 
-private:
+  private:
     const pal::FunctionDescription* FindByName(const char16_t* name) const
     {
         if (!name) return nullptr;
@@ -161,7 +160,7 @@ private:
 };
 
 class TypeLib : public pal::ComObjectRoot, public ITypeLib {
-public:
+  public:
     using Interfaces = pal::InterfaceList<ITypeLib>;
     static constexpr bool kLocksModule = false;
 
@@ -201,14 +200,15 @@ public:
     HRESULT STDMETHODCALLTYPE GetLibAttr(TLIBATTR** ppTLibAttr) override
     {
         if (!ppTLibAttr) return E_INVALIDARG;
-        auto* attr = new (std::nothrow) TLIBATTR{description_.libid, description_.lcid, description_.syskind,
-                                                 description_.majorVersion, description_.minorVersion, 0};
+        auto* attr =
+            new (std::nothrow) TLIBATTR{description_.libid,        description_.lcid,         description_.syskind,
+                                        description_.majorVersion, description_.minorVersion, 0};
         if (!attr) return E_OUTOFMEMORY;
         *ppTLibAttr = attr;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDocumentation(INT index, BSTR* pBstrName, BSTR* pBstrDocString,
-                                               DWORD* pdwHelpContext, BSTR* pBstrHelpFile) override
+    HRESULT STDMETHODCALLTYPE GetDocumentation(INT index, BSTR* pBstrName, BSTR* pBstrDocString, DWORD* pdwHelpContext,
+                                               BSTR* pBstrHelpFile) override
     {
         const char16_t* name = description_.name;
         const char16_t* help = description_.helpString;
@@ -224,7 +224,7 @@ public:
     }
     void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* pTLibAttr) override { delete pTLibAttr; }
 
-private:
+  private:
     const pal::TypeLibraryDescription& description_;
 };
 

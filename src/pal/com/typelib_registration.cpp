@@ -18,7 +18,10 @@ std::u16string Hex(unsigned value)
     return pal::ToUtf16(text);
 }
 
-std::u16string VersionText(WORD major, WORD minor) { return Hex(major) + u"." + Hex(minor); }
+std::u16string VersionText(WORD major, WORD minor)
+{
+    return Hex(major) + u"." + Hex(minor);
+}
 
 LSTATUS SetString(HKEY key, const char16_t* name, std::u16string_view value)
 {

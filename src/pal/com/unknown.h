@@ -9,7 +9,7 @@ struct IUnknown {
     virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
     virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 using LPUNKNOWN = IUnknown*;
@@ -18,7 +18,7 @@ struct IClassFactory : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) = 0;
     virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) = 0;
 
-protected:
+  protected:
     ~IClassFactory() = default;
 };
 
@@ -27,10 +27,10 @@ namespace pal {
 template <typename Interface> struct InterfaceId;
 } // namespace pal
 
-#define PAL_DECLARE_IID(Interface, text)                         \
-    template <> struct pal::InterfaceId<Interface> {             \
-        static constexpr IID value = pal::MakeGuid(text);        \
-    };                                                           \
+#define PAL_DECLARE_IID(Interface, text)                                                                               \
+    template <> struct pal::InterfaceId<Interface> {                                                                   \
+        static constexpr IID value = pal::MakeGuid(text);                                                              \
+    };                                                                                                                 \
     inline constexpr IID IID_##Interface = pal::InterfaceId<Interface>::value
 
 #define __uuidof(Interface) (pal::InterfaceId<Interface>::value)

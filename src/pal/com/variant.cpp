@@ -14,11 +14,20 @@ __extension__ typedef __int128 Wide;
 constexpr IID kIidDispatch = pal::MakeGuid("00020400-0000-0000-C000-000000000046");
 
 // IDispatch derives from IUnknown alone, so both pointers share one address.
-IUnknown* AsUnknown(IDispatch* p) { return reinterpret_cast<IUnknown*>(p); }
+IUnknown* AsUnknown(IDispatch* p)
+{
+    return reinterpret_cast<IUnknown*>(p);
+}
 
-constexpr VARTYPE BaseType(VARTYPE vt) { return static_cast<VARTYPE>(vt & ~VT_BYREF); }
+constexpr VARTYPE BaseType(VARTYPE vt)
+{
+    return static_cast<VARTYPE>(vt & ~VT_BYREF);
+}
 
-bool IsInterface(VARTYPE vt) { return vt == VT_UNKNOWN || vt == VT_DISPATCH; }
+bool IsInterface(VARTYPE vt)
+{
+    return vt == VT_UNKNOWN || vt == VT_DISPATCH;
+}
 
 // The types a VARIANT may hold here, by value or by reference.
 bool IsValidType(VARTYPE vt)
@@ -64,17 +73,26 @@ bool IntegerRange(VARTYPE vt, Range& range)
         return true;
     };
     switch (vt) {
-    case VT_I1: return span(INT8_MIN, INT8_MAX);
-    case VT_UI1: return span(0, UINT8_MAX);
-    case VT_I2: return span(INT16_MIN, INT16_MAX);
-    case VT_UI2: return span(0, UINT16_MAX);
+    case VT_I1:
+        return span(INT8_MIN, INT8_MAX);
+    case VT_UI1:
+        return span(0, UINT8_MAX);
+    case VT_I2:
+        return span(INT16_MIN, INT16_MAX);
+    case VT_UI2:
+        return span(0, UINT16_MAX);
     case VT_I4:
-    case VT_INT: return span(INT32_MIN, INT32_MAX);
+    case VT_INT:
+        return span(INT32_MIN, INT32_MAX);
     case VT_UI4:
-    case VT_UINT: return span(0, UINT32_MAX);
-    case VT_I8: return span(INT64_MIN, INT64_MAX);
-    case VT_UI8: return span(0, UINT64_MAX);
-    default: return false;
+    case VT_UINT:
+        return span(0, UINT32_MAX);
+    case VT_I8:
+        return span(INT64_MIN, INT64_MAX);
+    case VT_UI8:
+        return span(0, UINT64_MAX);
+    default:
+        return false;
     }
 }
 
@@ -82,18 +100,41 @@ bool IntegerRange(VARTYPE vt, Range& range)
 bool ReadInteger(const VARIANT& v, Wide& out)
 {
     switch (v.vt) {
-    case VT_I1: out = static_cast<signed char>(v.cVal); return true;
-    case VT_UI1: out = v.bVal; return true;
-    case VT_I2: out = v.iVal; return true;
-    case VT_UI2: out = v.uiVal; return true;
-    case VT_I4: out = v.lVal; return true;
-    case VT_UI4: out = v.ulVal; return true;
-    case VT_INT: out = v.intVal; return true;
-    case VT_UINT: out = v.uintVal; return true;
-    case VT_I8: out = v.llVal; return true;
-    case VT_UI8: out = v.ullVal; return true;
-    case VT_BOOL: out = v.boolVal; return true;
-    default: return false;
+    case VT_I1:
+        out = static_cast<signed char>(v.cVal);
+        return true;
+    case VT_UI1:
+        out = v.bVal;
+        return true;
+    case VT_I2:
+        out = v.iVal;
+        return true;
+    case VT_UI2:
+        out = v.uiVal;
+        return true;
+    case VT_I4:
+        out = v.lVal;
+        return true;
+    case VT_UI4:
+        out = v.ulVal;
+        return true;
+    case VT_INT:
+        out = v.intVal;
+        return true;
+    case VT_UINT:
+        out = v.uintVal;
+        return true;
+    case VT_I8:
+        out = v.llVal;
+        return true;
+    case VT_UI8:
+        out = v.ullVal;
+        return true;
+    case VT_BOOL:
+        out = v.boolVal;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -101,26 +142,52 @@ void WriteInteger(VARIANT& v, VARTYPE vt, Wide value)
 {
     v.vt = vt;
     switch (vt) {
-    case VT_I1: v.cVal = static_cast<char>(value); break;
-    case VT_UI1: v.bVal = static_cast<BYTE>(value); break;
-    case VT_I2: v.iVal = static_cast<SHORT>(value); break;
-    case VT_UI2: v.uiVal = static_cast<USHORT>(value); break;
-    case VT_I4: v.lVal = static_cast<LONG>(value); break;
-    case VT_UI4: v.ulVal = static_cast<ULONG>(value); break;
-    case VT_INT: v.intVal = static_cast<INT>(value); break;
-    case VT_UINT: v.uintVal = static_cast<UINT>(value); break;
-    case VT_I8: v.llVal = static_cast<LONGLONG>(value); break;
-    case VT_UI8: v.ullVal = static_cast<ULONGLONG>(value); break;
-    default: break;
+    case VT_I1:
+        v.cVal = static_cast<char>(value);
+        break;
+    case VT_UI1:
+        v.bVal = static_cast<BYTE>(value);
+        break;
+    case VT_I2:
+        v.iVal = static_cast<SHORT>(value);
+        break;
+    case VT_UI2:
+        v.uiVal = static_cast<USHORT>(value);
+        break;
+    case VT_I4:
+        v.lVal = static_cast<LONG>(value);
+        break;
+    case VT_UI4:
+        v.ulVal = static_cast<ULONG>(value);
+        break;
+    case VT_INT:
+        v.intVal = static_cast<INT>(value);
+        break;
+    case VT_UINT:
+        v.uintVal = static_cast<UINT>(value);
+        break;
+    case VT_I8:
+        v.llVal = static_cast<LONGLONG>(value);
+        break;
+    case VT_UI8:
+        v.ullVal = static_cast<ULONGLONG>(value);
+        break;
+    default:
+        break;
     }
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsSpace(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 std::u16string_view Trim(std::u16string_view text)
 {
-    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -218,22 +285,53 @@ HRESULT Dereference(const VARIANT& src, VARIANT& view, int depth = 0)
     VariantInit(&view);
     view.vt = base;
     switch (base) {
-    case VT_I1: view.cVal = *src.pcVal; break;
-    case VT_UI1: view.bVal = *src.pbVal; break;
-    case VT_I2: view.iVal = *src.piVal; break;
-    case VT_UI2: view.uiVal = *src.puiVal; break;
-    case VT_I4: view.lVal = *src.plVal; break;
-    case VT_UI4: view.ulVal = *src.pulVal; break;
-    case VT_INT: view.intVal = *src.pintVal; break;
-    case VT_UINT: view.uintVal = *src.puintVal; break;
-    case VT_I8: view.llVal = *src.pllVal; break;
-    case VT_UI8: view.ullVal = *src.pullVal; break;
-    case VT_BOOL: view.boolVal = *src.pboolVal; break;
-    case VT_ERROR: view.scode = *src.pscode; break;
-    case VT_BSTR: view.bstrVal = *src.pbstrVal; break;
-    case VT_UNKNOWN: view.punkVal = *src.ppunkVal; break;
-    case VT_DISPATCH: view.pdispVal = *src.ppdispVal; break;
-    default: return DISP_E_BADVARTYPE;
+    case VT_I1:
+        view.cVal = *src.pcVal;
+        break;
+    case VT_UI1:
+        view.bVal = *src.pbVal;
+        break;
+    case VT_I2:
+        view.iVal = *src.piVal;
+        break;
+    case VT_UI2:
+        view.uiVal = *src.puiVal;
+        break;
+    case VT_I4:
+        view.lVal = *src.plVal;
+        break;
+    case VT_UI4:
+        view.ulVal = *src.pulVal;
+        break;
+    case VT_INT:
+        view.intVal = *src.pintVal;
+        break;
+    case VT_UINT:
+        view.uintVal = *src.puintVal;
+        break;
+    case VT_I8:
+        view.llVal = *src.pllVal;
+        break;
+    case VT_UI8:
+        view.ullVal = *src.pullVal;
+        break;
+    case VT_BOOL:
+        view.boolVal = *src.pboolVal;
+        break;
+    case VT_ERROR:
+        view.scode = *src.pscode;
+        break;
+    case VT_BSTR:
+        view.bstrVal = *src.pbstrVal;
+        break;
+    case VT_UNKNOWN:
+        view.punkVal = *src.ppunkVal;
+        break;
+    case VT_DISPATCH:
+        view.pdispVal = *src.ppdispVal;
+        break;
+    default:
+        return DISP_E_BADVARTYPE;
     }
     return S_OK;
 }
@@ -317,9 +415,12 @@ HRESULT ToInteger(const VARIANT& src, VARTYPE vt, const Range& range, VARIANT& o
         value = 0;
     } else if (src.vt == VT_BSTR) {
         switch (ParseDecimal(std::u16string_view(src.bstrVal, SysStringLen(src.bstrVal)), value)) {
-        case TextNumber::Invalid: return DISP_E_TYPEMISMATCH;
-        case TextNumber::Overflow: return DISP_E_OVERFLOW;
-        case TextNumber::Ok: break;
+        case TextNumber::Invalid:
+            return DISP_E_TYPEMISMATCH;
+        case TextNumber::Overflow:
+            return DISP_E_OVERFLOW;
+        case TextNumber::Ok:
+            break;
         }
     } else if (ReadInteger(src, value)) {
         // VARIANT_TRUE is all bits set whatever the width.
@@ -342,11 +443,15 @@ HRESULT Convert(const VARIANT& src, VARTYPE vt, USHORT flags, VARIANT& out)
     Range range{};
     if (IntegerRange(vt, range)) return ToInteger(src, vt, range, out);
     switch (vt) {
-    case VT_BOOL: return ToBool(src, out);
-    case VT_BSTR: return ToText(src, flags, out);
+    case VT_BOOL:
+        return ToBool(src, out);
+    case VT_BSTR:
+        return ToText(src, flags, out);
     case VT_UNKNOWN:
-    case VT_DISPATCH: return ToInterface(src, vt, out);
-    default: return DISP_E_TYPEMISMATCH;
+    case VT_DISPATCH:
+        return ToInterface(src, vt, out);
+    default:
+        return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -363,14 +468,17 @@ HRESULT VariantClear(VARIANT* pvarg)
     if (!IsValidType(pvarg->vt)) return DISP_E_BADVARTYPE;
     // References are borrowed; only by-value contents are owned.
     switch (pvarg->vt) {
-    case VT_BSTR: SysFreeString(pvarg->bstrVal); break;
+    case VT_BSTR:
+        SysFreeString(pvarg->bstrVal);
+        break;
     case VT_UNKNOWN:
         if (pvarg->punkVal) pvarg->punkVal->Release();
         break;
     case VT_DISPATCH:
         if (pvarg->pdispVal) AsUnknown(pvarg->pdispVal)->Release();
         break;
-    default: break;
+    default:
+        break;
     }
     VariantInit(pvarg);
     return S_OK;

@@ -99,7 +99,7 @@ namespace pal {
 
 // Owning VARIANT.
 class Variant : public VARIANT {
-public:
+  public:
     Variant() noexcept { VariantInit(this); }
     ~Variant() { VariantClear(this); }
     Variant(const Variant&) = delete;

@@ -163,7 +163,8 @@ std::vector<Name> Hive::Transaction::Subkeys(KeyId key)
     Statement list(db_, kSubkeys);
     list.Bind(1, key);
     std::vector<Name> names;
-    while (list.Step()) names.push_back(Name{list.Text(0), list.Text(1)});
+    while (list.Step())
+        names.push_back(Name{list.Text(0), list.Text(1)});
     return names;
 }
 
@@ -188,16 +189,23 @@ void Hive::Transaction::DeleteBelow(KeyId key, bool withKey)
     Statement(db_, tree + "DELETE FROM keys WHERE id IN tree").Bind(1, key).Step();
 }
 
-void Hive::Transaction::Delete(KeyId key) { DeleteBelow(key, true); }
+void Hive::Transaction::Delete(KeyId key)
+{
+    DeleteBelow(key, true);
+}
 
-void Hive::Transaction::Clear(KeyId key) { DeleteBelow(key, false); }
+void Hive::Transaction::Clear(KeyId key)
+{
+    DeleteBelow(key, false);
+}
 
 std::vector<ValueInfo> Hive::Transaction::Values(KeyId key)
 {
     Statement list(db_, kValues);
     list.Bind(1, key);
     std::vector<ValueInfo> values;
-    while (list.Step()) values.push_back(ValueRow(list));
+    while (list.Step())
+        values.push_back(ValueRow(list));
     return values;
 }
 

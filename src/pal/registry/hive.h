@@ -8,14 +8,13 @@
 #include "pal/registry/names.h"
 #include "pal/registry/sqlite.h"
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace pal::registry {
@@ -35,7 +34,7 @@ struct ValueData {
 };
 
 class Hive {
-public:
+  public:
     // Opens the file, creating it and its tables when missing.
     explicit Hive(std::filesystem::path file);
     ~Hive();
@@ -51,7 +50,7 @@ public:
     enum class Mode { Read, Write };
     class Transaction;
 
-private:
+  private:
     std::filesystem::path file_;
     pid_t owner_;
     dev_t device_ = 0;
@@ -64,7 +63,7 @@ private:
 // at the start (BEGIN IMMEDIATE), so a call never fails halfway on a lock that
 // another process holds; SQLite waits on it up to the busy timeout.
 class Hive::Transaction {
-public:
+  public:
     Transaction(Hive& hive, Mode mode);
     ~Transaction();
     Transaction(const Transaction&) = delete;
@@ -99,7 +98,7 @@ public:
     void SetValue(KeyId key, const Name& name, DWORD type, std::span<const BYTE> data);
     bool DeleteValue(KeyId key, const std::string& folded);
 
-private:
+  private:
     void DeleteBelow(KeyId key, bool withKey);
 
     sqlite3* db_;

@@ -37,8 +37,14 @@ std::shared_ptr<Hive> HiveFile(const char* name)
 
 } // namespace
 
-std::shared_ptr<Hive> MachineHive() { return HiveFile("machine.db"); }
+std::shared_ptr<Hive> MachineHive()
+{
+    return HiveFile("machine.db");
+}
 
-std::shared_ptr<Hive> UserHive() { return HiveFile("user.db"); }
+std::shared_ptr<Hive> UserHive()
+{
+    return HiveFile("user.db");
+}
 
 } // namespace pal::registry

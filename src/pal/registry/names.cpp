@@ -6,7 +6,10 @@
 
 namespace pal::registry {
 
-Name MakeName(std::u16string_view text) { return Name{ToUtf8(text), ToUtf8(FoldCase(text))}; }
+Name MakeName(std::u16string_view text)
+{
+    return Name{ToUtf8(text), ToUtf8(FoldCase(text))};
+}
 
 std::vector<Name> ParseKeyPath(LPCWSTR path)
 {

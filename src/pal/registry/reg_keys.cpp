@@ -1,10 +1,9 @@
 // The key functions of the registry API. Access rights (samDesired), key
 // classes and volatile keys are not kept: every caller is the owner, no key
 // has a class, and every key persists.
-#include "pal/registry/registry.h"
-
 #include "pal/registry/key_handles.h"
 #include "pal/registry/names.h"
+#include "pal/registry/registry.h"
 #include "pal/registry/session.h"
 #include "pal/registry/status.h"
 #include "pal/text/utf.h"
@@ -23,7 +22,10 @@ void WriteEmptyClass(LPWSTR lpClass, LPDWORD lpcchClass)
 }
 
 // In UTF-16 code units, as Windows counts.
-DWORD Length(const Name& name) { return static_cast<DWORD>(pal::ToUtf16(name.text).size()); }
+DWORD Length(const Name& name)
+{
+    return static_cast<DWORD>(pal::ToUtf16(name.text).size());
+}
 
 } // namespace
 
@@ -42,8 +44,9 @@ STDAPI_(LSTATUS) RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY
     });
 }
 
-STDAPI_(LSTATUS) RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM,
-                                 const SECURITY_ATTRIBUTES*, PHKEY phkResult, LPDWORD lpdwDisposition)
+STDAPI_(LSTATUS)
+RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM, const SECURITY_ATTRIBUTES*, PHKEY phkResult,
+                LPDWORD lpdwDisposition)
 {
     return Guard([&] {
         if (!phkResult) return ERROR_INVALID_PARAMETER;
@@ -79,7 +82,8 @@ STDAPI_(LSTATUS) RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
         for (const Copy& copy : copies) {
             if (copy.transaction->HasSubkeys(copy.id)) return ERROR_ACCESS_DENIED;
         }
-        for (const Copy& copy : copies) copy.transaction->Delete(copy.id);
+        for (const Copy& copy : copies)
+            copy.transaction->Delete(copy.id);
         session.Commit();
         return ERROR_SUCCESS;
     });
@@ -107,8 +111,9 @@ STDAPI_(LSTATUS) RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey)
     });
 }
 
-STDAPI_(LSTATUS) RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                               LPWSTR lpClass, LPDWORD lpcchClass, FILETIME* lpftLastWriteTime)
+STDAPI_(LSTATUS)
+RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPWSTR lpClass,
+              LPDWORD lpcchClass, FILETIME* lpftLastWriteTime)
 {
     return Guard([&] {
         if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
@@ -124,10 +129,10 @@ STDAPI_(LSTATUS) RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD 
     });
 }
 
-STDAPI_(LSTATUS) RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
-                                  LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
-                                  LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
-                                  LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime)
+STDAPI_(LSTATUS)
+RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                 LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen,
+                 LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime)
 {
     return Guard([&] {
         if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
@@ -139,7 +144,8 @@ STDAPI_(LSTATUS) RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass,
         DWORD longestSubkey = 0;
         DWORD longestValueName = 0;
         std::size_t longestValue = 0;
-        for (const Name& name : subkeys) longestSubkey = std::max(longestSubkey, Length(name));
+        for (const Name& name : subkeys)
+            longestSubkey = std::max(longestSubkey, Length(name));
         for (const MergedValue& value : values) {
             longestValueName = std::max(longestValueName, Length(value.info.name));
             longestValue = std::max(longestValue, value.info.size);

@@ -1,10 +1,9 @@
 // The value functions of the registry API. Data is kept exactly as given:
 // string data carries the terminator only when the caller counted it in
 // cbData, as on Windows.
-#include "pal/registry/registry.h"
-
 #include "pal/registry/key_handles.h"
 #include "pal/registry/names.h"
+#include "pal/registry/registry.h"
 #include "pal/registry/session.h"
 #include "pal/registry/status.h"
 
@@ -33,8 +32,8 @@ LSTATUS WriteData(const ValueData& value, LPBYTE lpData, LPDWORD lpcbData)
 
 } // namespace
 
-STDAPI_(LSTATUS) RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
-                                  LPDWORD lpcbData)
+STDAPI_(LSTATUS)
+RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
 {
     return Guard([&] {
         if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
@@ -52,8 +51,7 @@ STDAPI_(LSTATUS) RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpRese
     });
 }
 
-STDAPI_(LSTATUS) RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
-                                DWORD cbData)
+STDAPI_(LSTATUS) RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData)
 {
     return Guard([&] {
         if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
@@ -83,8 +81,9 @@ STDAPI_(LSTATUS) RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
     });
 }
 
-STDAPI_(LSTATUS) RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
-                               LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
+STDAPI_(LSTATUS)
+RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved, LPDWORD lpType,
+              LPBYTE lpData, LPDWORD lpcbData)
 {
     return Guard([&] {
         if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;

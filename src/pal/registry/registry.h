@@ -41,14 +41,14 @@ struct SECURITY_ATTRIBUTES;
 
 // Each returns a Win32 error code (ERROR_SUCCESS on success).
 STDAPI_(LSTATUS) RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
-STDAPI_(LSTATUS) RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
-                                 REGSAM samDesired, const SECURITY_ATTRIBUTES* lpSecurityAttributes, PHKEY phkResult,
-                                 LPDWORD lpdwDisposition);
+STDAPI_(LSTATUS)
+RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions, REGSAM samDesired,
+                const SECURITY_ATTRIBUTES* lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition);
 STDAPI_(LSTATUS) RegCloseKey(HKEY hKey);
-STDAPI_(LSTATUS) RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
-                                  LPDWORD lpcbData);
-STDAPI_(LSTATUS) RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
-                                DWORD cbData);
+STDAPI_(LSTATUS)
+RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+STDAPI_(LSTATUS)
+RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
 STDAPI_(LSTATUS) RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 // Deletes a key that has no subkeys.
 STDAPI_(LSTATUS) RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
@@ -57,20 +57,22 @@ STDAPI_(LSTATUS) RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
 // A name that does not fit gives ERROR_MORE_DATA, leaves the buffer alone and
 // sets the count to the size needed, terminator included; on success the
 // count is the name's length without it.
-STDAPI_(LSTATUS) RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                               LPWSTR lpClass, LPDWORD lpcchClass, FILETIME* lpftLastWriteTime);
-STDAPI_(LSTATUS) RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
-                               LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
-STDAPI_(LSTATUS) RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
-                                  LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
-                                  LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
-                                  LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime);
+STDAPI_(LSTATUS)
+RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPWSTR lpClass,
+              LPDWORD lpcchClass, FILETIME* lpftLastWriteTime);
+STDAPI_(LSTATUS)
+RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved, LPDWORD lpType,
+              LPBYTE lpData, LPDWORD lpcbData);
+STDAPI_(LSTATUS)
+RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                 LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen,
+                 LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime);
 
 namespace pal {
 
 // Owning registry key handle.
 class RegKey {
-public:
+  public:
     RegKey() noexcept = default;
     explicit RegKey(HKEY key) noexcept : key_(key) {}
     RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
@@ -98,7 +100,7 @@ public:
     }
     explicit operator bool() const noexcept { return key_ != nullptr; }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -103,7 +103,8 @@ OpenKey Session::Derive(std::span<const Name> below, std::span<const Copy> copie
         return derived;
     }
     ClassesKey classes{classesKey_->user, classesKey_->machine, ClassesPath(below), {}, {}};
-    for (const Copy& copy : copies) (copy.transaction == &*user_ ? classes.userCopy : classes.machineCopy) = copy.id;
+    for (const Copy& copy : copies)
+        (copy.transaction == &*user_ ? classes.userCopy : classes.machineCopy) = copy.id;
     derived.key = std::move(classes);
     return derived;
 }

@@ -30,7 +30,7 @@ struct Copy {
 };
 
 class Session {
-public:
+  public:
     // Fails with ERROR_KEY_DELETED when the key is gone.
     Session(const OpenKey& key, Hive::Mode mode);
 
@@ -48,7 +48,7 @@ public:
 
     void Commit();
 
-private:
+  private:
     std::vector<Name> ClassesPath(std::span<const Name> below) const;
     KeyId MachineClasses();
 

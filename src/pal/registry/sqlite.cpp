@@ -88,7 +88,10 @@ void Statement::Reset()
     sqlite3_clear_bindings(statement_.get());
 }
 
-std::int64_t Statement::Integer(int column) const { return sqlite3_column_int64(statement_.get(), column); }
+std::int64_t Statement::Integer(int column) const
+{
+    return sqlite3_column_int64(statement_.get(), column);
+}
 
 std::string Statement::Text(int column) const
 {

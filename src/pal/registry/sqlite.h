@@ -4,11 +4,10 @@
 
 #include "pal/base/types.h"
 
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <sqlite3.h>
 #include <string>
 #include <string_view>
 
@@ -32,7 +31,7 @@ Database OpenDatabase(const std::string& file);
 void Execute(sqlite3* db, const char* sql);
 
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, std::string_view sql);
 
     Statement& Bind(int index, std::int64_t value);
@@ -48,7 +47,7 @@ public:
     std::string Text(int column) const;
     std::span<const BYTE> Blob(int column) const;
 
-private:
+  private:
     std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement_;
 };
 

@@ -12,10 +12,12 @@ struct Failure {
     LSTATUS status;
 };
 
-[[noreturn]] inline void Fail(LSTATUS status) { throw Failure{status}; }
+[[noreturn]] inline void Fail(LSTATUS status)
+{
+    throw Failure{status};
+}
 
-template <typename Body>
-LSTATUS Guard(Body&& body) noexcept
+template <typename Body> LSTATUS Guard(Body&& body) noexcept
 {
     try {
         return body();

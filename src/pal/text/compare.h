@@ -6,7 +6,10 @@
 
 namespace pal {
 
-constexpr char16_t FoldAscii(char16_t c) noexcept { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+constexpr char16_t FoldAscii(char16_t c) noexcept
+{
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 constexpr bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept
 {

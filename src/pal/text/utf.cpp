@@ -101,7 +101,8 @@ std::size_t WideLength(const char16_t* text) noexcept
 {
     if (!text) return 0;
     std::size_t n = 0;
-    while (text[n]) ++n;
+    while (text[n])
+        ++n;
     return n;
 }
 

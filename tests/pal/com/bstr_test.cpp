@@ -1,8 +1,7 @@
 #include "pal/com/bstr.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 

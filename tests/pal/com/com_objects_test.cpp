@@ -28,7 +28,7 @@ namespace {
 int g_destroyed = 0;
 
 class Thing : public pal::ComObjectRoot, public IFirst, public ISecond {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IFirst, ISecond>;
     ~Thing() override { ++g_destroyed; }
     int STDMETHODCALLTYPE First() override { return 1; }
@@ -36,13 +36,13 @@ public:
 };
 
 class FailingThing : public Thing {
-public:
+  public:
     HRESULT FinalConstruct() { return E_ACCESSDENIED; }
 };
 
 // An outer object that aggregates a Thing and exposes its ISecond as its own.
 class Outer : public pal::ComObjectRoot, public IFirst {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IFirst>;
     HRESULT FinalConstruct()
     {
@@ -57,7 +57,7 @@ public:
     }
     int STDMETHODCALLTYPE First() override { return 10; }
 
-private:
+  private:
     pal::ComPtr<IUnknown> inner_;
 };
 
@@ -139,7 +139,8 @@ TEST(ClassFactory, CreatesInstancesAndHoldsTheModuleWhileLocked)
     EXPECT_EQ(before, pal::ModuleLock::Count());
 
     void* refused = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(reinterpret_cast<IUnknown*>(0x1000), IID_IFirst, &refused));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION,
+              factory->CreateInstance(reinterpret_cast<IUnknown*>(0x1000), IID_IFirst, &refused));
     EXPECT_EQ(nullptr, refused);
     pal::ComPtr<ISecond> made;
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_ISecond, made.ReleaseAndGetVoidAddress()));
@@ -180,7 +181,7 @@ TEST(FreeThreadedMarshaler, IsReachedThroughTheOuterObjectAndPassesPointersThrou
 }
 
 class Activation : public testing_support::PrefixTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
     void TearDown() override { CoUninitialize(); }
 };
@@ -203,8 +204,8 @@ TEST_F(Activation, FindsClassesTheProgramRegisteredUntilTheyAreRevoked)
 {
     pal::ComPtr<IClassFactory> factory(new pal::ClassFactory(&pal::CreateComObject<Thing>));
     DWORD cookie = 0;
-    ASSERT_EQ(S_OK, CoRegisterClassObject(kThingClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                          &cookie));
+    ASSERT_EQ(S_OK,
+              CoRegisterClassObject(kThingClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
     pal::ComPtr<ISecond> made;
     ASSERT_EQ(S_OK, CoCreateInstance(kThingClass, nullptr, CLSCTX_ALL, IID_ISecond, made.ReleaseAndGetVoidAddress()));
     EXPECT_EQ(2, made->Second());

@@ -41,7 +41,7 @@ constexpr pal::TypeDescription kTypes[] = {
 const pal::TypeLibraryDescription kLibrary = {u"CalcLib", kLibid, 1, 0, 0x409, SYS_WIN64, u"Calc", kTypes};
 
 class Calculator : public pal::ComObjectRoot, public ICalculator {
-public:
+  public:
     using Interfaces = pal::InterfaceList<ICalculator>;
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return (*count = 1), S_OK; }
@@ -55,7 +55,8 @@ public:
     HRESULT STDMETHODCALLTYPE Describe(LPCWSTR text, ULONG times, BSTR* result) override
     {
         std::u16string out;
-        for (ULONG n = 0; n < times; ++n) out += text;
+        for (ULONG n = 0; n < times; ++n)
+            out += text;
         *result = SysAllocString(out.c_str());
         return S_OK;
     }
@@ -73,7 +74,7 @@ public:
 };
 
 class TypeInfoDispatch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         pal::ComPtr<ITypeLib> library;

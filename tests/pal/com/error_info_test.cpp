@@ -2,7 +2,6 @@
 #include "pal/com/error_info.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace {

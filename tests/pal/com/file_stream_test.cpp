@@ -1,5 +1,4 @@
 #include "pal/text/utf.h"
-
 #include "stream_test_support.h"
 
 #include <cstdlib>
@@ -12,7 +11,7 @@ using pal::ComPtr;
 namespace fs = std::filesystem;
 
 class FileStreamTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         std::string pattern = (fs::temp_directory_path() / "pal_file_stream_XXXXXX").string();

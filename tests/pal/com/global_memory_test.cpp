@@ -1,8 +1,7 @@
 #include "pal/com/global_memory.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 

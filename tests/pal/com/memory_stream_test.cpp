@@ -1,10 +1,8 @@
 #include "pal/com/global_memory.h"
-
 #include "stream_test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "pal/com/stream.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <string_view>
 

@@ -1,9 +1,8 @@
 #include "pal/com/variant.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,7 +29,10 @@ void SetText(VARIANT& v, std::u16string_view text)
     v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-std::u16string_view Text(const VARIANT& v) { return std::u16string_view(v.bstrVal, SysStringLen(v.bstrVal)); }
+std::u16string_view Text(const VARIANT& v)
+{
+    return std::u16string_view(v.bstrVal, SysStringLen(v.bstrVal));
+}
 
 VARIANT Integer(VARTYPE vt, LONGLONG value)
 {
@@ -44,12 +46,19 @@ VARIANT Integer(VARTYPE vt, LONGLONG value)
 LONGLONG Value(const VARIANT& v)
 {
     switch (v.vt) {
-    case VT_I2: return v.iVal;
-    case VT_UI2: return v.uiVal;
-    case VT_I4: return v.lVal;
-    case VT_UI4: return v.ulVal;
-    case VT_I8: return v.llVal;
-    default: ADD_FAILURE() << "unexpected type " << v.vt; return 0;
+    case VT_I2:
+        return v.iVal;
+    case VT_UI2:
+        return v.uiVal;
+    case VT_I4:
+        return v.lVal;
+    case VT_UI4:
+        return v.ulVal;
+    case VT_I8:
+        return v.llVal;
+    default:
+        ADD_FAILURE() << "unexpected type " << v.vt;
+        return 0;
     }
 }
 
@@ -61,10 +70,14 @@ TEST(VariantChangeType, IntegerRanges)
         VARTYPE to;
         HRESULT expected;
     } cases[] = {
-        {VT_I4, 32767, VT_I2, S_OK},           {VT_I4, 32768, VT_I2, DISP_E_OVERFLOW},
-        {VT_I4, -1, VT_UI4, DISP_E_OVERFLOW},  {VT_UI4, 0xFFFFFFFF, VT_I4, DISP_E_OVERFLOW},
-        {VT_I8, 0x80000000LL, VT_INT, DISP_E_OVERFLOW}, {VT_UI8, -1, VT_I8, DISP_E_OVERFLOW},
-        {VT_I2, -5, VT_I8, S_OK},              {VT_UI2, 65535, VT_I4, S_OK},
+        {VT_I4, 32767, VT_I2, S_OK},
+        {VT_I4, 32768, VT_I2, DISP_E_OVERFLOW},
+        {VT_I4, -1, VT_UI4, DISP_E_OVERFLOW},
+        {VT_UI4, 0xFFFFFFFF, VT_I4, DISP_E_OVERFLOW},
+        {VT_I8, 0x80000000LL, VT_INT, DISP_E_OVERFLOW},
+        {VT_UI8, -1, VT_I8, DISP_E_OVERFLOW},
+        {VT_I2, -5, VT_I8, S_OK},
+        {VT_UI2, 65535, VT_I4, S_OK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " " << c.value << " -> " << c.to);
@@ -86,11 +99,15 @@ TEST(VariantChangeType, DecimalTextBothWays)
         HRESULT expected;
         LONGLONG value;
     } parses[] = {
-        {u"  -42 ", VT_I4, S_OK, -42},   {u"2.5", VT_I4, S_OK, 2}, // halves round to even
-        {u"3.5", VT_I4, S_OK, 4},        {u"9223372036854775807", VT_I8, S_OK, INT64_MAX},
-        {u"70000", VT_I2, DISP_E_OVERFLOW, 0}, {u"-1", VT_UI4, DISP_E_OVERFLOW, 0},
+        {u"  -42 ", VT_I4, S_OK, -42},
+        {u"2.5", VT_I4, S_OK, 2}, // halves round to even
+        {u"3.5", VT_I4, S_OK, 4},
+        {u"9223372036854775807", VT_I8, S_OK, INT64_MAX},
+        {u"70000", VT_I2, DISP_E_OVERFLOW, 0},
+        {u"-1", VT_UI4, DISP_E_OVERFLOW, 0},
         {u"99999999999999999999999", VT_I8, DISP_E_OVERFLOW, 0},
-        {u"", VT_I4, DISP_E_TYPEMISMATCH, 0},  {u"12abc", VT_I4, DISP_E_TYPEMISMATCH, 0},
+        {u"", VT_I4, DISP_E_TYPEMISMATCH, 0},
+        {u"12abc", VT_I4, DISP_E_TYPEMISMATCH, 0},
     };
     for (const auto& c : parses) {
         SCOPED_TRACE(testing::Message() << "expecting " << c.value);
@@ -107,7 +124,8 @@ TEST(VariantChangeType, DecimalTextBothWays)
         VARTYPE from;
         LONGLONG value;
         std::u16string_view text;
-    } prints[] = {{VT_I4, -123, u"-123"}, {VT_UI8, -1, u"18446744073709551615"}, {VT_I8, INT64_MIN, u"-9223372036854775808"}};
+    } prints[] = {
+        {VT_I4, -123, u"-123"}, {VT_UI8, -1, u"18446744073709551615"}, {VT_I8, INT64_MIN, u"-9223372036854775808"}};
     for (const auto& c : prints) {
         VARIANT source = Integer(c.from, c.value);
         pal::Variant dest;

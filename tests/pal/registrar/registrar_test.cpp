@@ -102,7 +102,8 @@ TEST_F(RegistryScript, PerUserRedirectWritesUnderCurrentUserClassesOnly)
     ASSERT_EQ(Run(script, true, &PerUserClassesRedirect()), S_OK);
     EXPECT_EQ(testing_support::TreeOf(HKEY_CURRENT_USER, u"Software\\Classes"),
               (Lines{"CLSID", "CLSID\\{X}", "CLSID\\{X} @ = \"Class\""}));
-    EXPECT_EQ(testing_support::TreeOf(HKEY_LOCAL_MACHINE, u"Software"), (Lines{"Vendor"})) << "other roots are not redirected";
+    EXPECT_EQ(testing_support::TreeOf(HKEY_LOCAL_MACHINE, u"Software"), (Lines{"Vendor"}))
+        << "other roots are not redirected";
 
     ASSERT_EQ(Run(script, false, &PerUserClassesRedirect()), S_OK);
     EXPECT_EQ(testing_support::TreeOf(HKEY_CURRENT_USER, u"Software"), (Lines{"Classes", "Classes\\CLSID"}));

@@ -2,7 +2,7 @@
 
 // Each test starts with both classes keys present and open.
 class ClassesRoot : public RegistryTest {
-protected:
+  protected:
     void SetUp() override
     {
         RegistryTest::SetUp();
@@ -39,8 +39,10 @@ TEST_F(ClassesRoot, ReadsUserClassesBeforeMachineClasses)
 
 TEST_F(ClassesRoot, EnumerationListsUserEntriesFirstAndEachNameOnce)
 {
-    for (const char16_t* name : {u"B", u"a"}) Create(user_.Get(), name);
-    for (const char16_t* name : {u"A", u"C"}) Create(machine_.Get(), name);
+    for (const char16_t* name : {u"B", u"a"})
+        Create(user_.Get(), name);
+    for (const char16_t* name : {u"A", u"C"})
+        Create(machine_.Get(), name);
     EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT), (std::vector<std::u16string>{u"B", u"a", u"C"}));
 
     const pal::RegKey userA = Create(user_.Get(), u"a");

@@ -1,11 +1,10 @@
 #include "registry_fixture.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <set>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -14,7 +13,8 @@ constexpr int kWritesPerWriter = 200;
 std::u16string Numbered(const char16_t* prefix, int writer, int index)
 {
     std::u16string name(prefix);
-    for (char c : std::to_string(writer) + "-" + std::to_string(index)) name += static_cast<char16_t>(c);
+    for (char c : std::to_string(writer) + "-" + std::to_string(index))
+        name += static_cast<char16_t>(c);
     return name;
 }
 
@@ -28,8 +28,8 @@ int WriteUnderSharedKey(HKEY shared, int writer)
         failures += RegSetValueExW(shared, Numbered(u"v", writer, i).c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS;
         pal::RegKey child;
-        failures += RegCreateKeyExW(shared, Numbered(u"k", writer, i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                    nullptr, child.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS;
+        failures += RegCreateKeyExW(shared, Numbered(u"k", writer, i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    child.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS;
     }
     return failures;
 }
@@ -47,15 +47,15 @@ int WriteAsProcess(int writer)
 } // namespace
 
 class RegistryConcurrency : public RegistryTest {
-protected:
+  protected:
     // Everything every writer wrote is there, and each writer's keys and
     // values are in the order it created them.
     void ExpectAllWritten(int writers)
     {
         pal::RegKey shared;
         ASSERT_EQ(Open(HKEY_CURRENT_USER, u"Software\\Shared", shared), ERROR_SUCCESS);
-        for (const auto& [names, prefix] : {std::pair{SubkeyNames(shared.Get()), u"k"},
-                                            std::pair{ValueNames(shared.Get()), u"v"}}) {
+        for (const auto& [names, prefix] :
+             {std::pair{SubkeyNames(shared.Get()), u"k"}, std::pair{ValueNames(shared.Get()), u"v"}}) {
             ASSERT_EQ(names.size(), static_cast<std::size_t>(writers * kWritesPerWriter));
             EXPECT_EQ(std::set<std::u16string>(names.begin(), names.end()).size(), names.size());
             for (int writer = 0; writer < writers; ++writer) {
@@ -104,7 +104,9 @@ TEST_F(RegistryConcurrency, ThreadsSharingOneHandleLoseNothing)
     for (int writer = 0; writer < 4; ++writer) {
         threads.emplace_back([&, writer] { failures[writer] = WriteUnderSharedKey(shared.Get(), writer); });
     }
-    for (std::thread& thread : threads) thread.join();
-    for (int count : failures) EXPECT_EQ(count, 0);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int count : failures)
+        EXPECT_EQ(count, 0);
     ExpectAllWritten(4);
 }

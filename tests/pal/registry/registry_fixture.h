@@ -5,17 +5,16 @@
 #include "pal/registry/registry.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 class RegistryTest : public testing_support::PrefixTest {
-protected:
+  protected:
     static pal::RegKey Create(HKEY parent, const char16_t* path, DWORD* disposition = nullptr)
     {
         pal::RegKey key;
@@ -79,10 +78,9 @@ protected:
         });
     }
 
-private:
+  private:
     // Every name an enumeration gives, in order, until ERROR_NO_MORE_ITEMS.
-    template <typename Enumerate>
-    static std::vector<std::u16string> Names(Enumerate enumerate)
+    template <typename Enumerate> static std::vector<std::u16string> Names(Enumerate enumerate)
     {
         std::vector<std::u16string> names;
         for (DWORD index = 0;; ++index) {
