@@ -1,4 +1,5 @@
 #include "pal/com/stream.h"
+#include "pal/com/stream_copy.h"
 #include "pal/text/utf.h"
 
 #include <algorithm>
@@ -27,7 +28,6 @@ constexpr DWORD kErrorGenFailure = 31;
 
 constexpr DWORD kAccessMask = 0x3;
 constexpr DWORD kShareMask = 0x70;
-constexpr ULONG kCopyChunk = 64 * 1024;
 
 HRESULT HresultFromErrno(int error)
 {
@@ -211,33 +211,7 @@ class FileStream final : public IStream {
     HRESULT STDMETHODCALLTYPE CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
                                      ULARGE_INTEGER* pcbWritten) override
     {
-        ULONGLONG totalRead = 0;
-        ULONGLONG totalWritten = 0;
-        auto report = [&](HRESULT hr) {
-            if (pcbRead) pcbRead->QuadPart = totalRead;
-            if (pcbWritten) pcbWritten->QuadPart = totalWritten;
-            return hr;
-        };
-        if (!pstm) return report(STG_E_INVALIDPOINTER);
-        try {
-            std::vector<std::byte> buffer(static_cast<std::size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
-            while (totalRead < cb.QuadPart) {
-                const ULONG want = static_cast<ULONG>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
-                ULONG got = 0;
-                HRESULT hr = Read(buffer.data(), want, &got);
-                if (FAILED(hr)) return report(hr);
-                if (got == 0) break;
-                totalRead += got;
-                ULONG put = 0;
-                hr = pstm->Write(buffer.data(), got, &put);
-                totalWritten += put;
-                if (FAILED(hr)) return report(hr);
-                if (put != got) return report(STG_E_MEDIUMFULL);
-            }
-        } catch (const std::bad_alloc&) {
-            return report(E_OUTOFMEMORY);
-        }
-        return report(S_OK);
+        return pal::CopyStreamThroughBuffer(this, pstm, cb, pcbRead, pcbWritten);
     }
 
     HRESULT STDMETHODCALLTYPE Commit(DWORD) override

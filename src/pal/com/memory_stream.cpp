@@ -1,5 +1,6 @@
 #include "pal/com/global_memory.h"
 #include "pal/com/stream.h"
+#include "pal/com/stream_copy.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,7 +19,6 @@ constexpr IID kIidHGlobalStream = pal::MakeGuid("6B1E5C1A-7F0D-4C52-9E0B-2D6F3A8
 // HGLOBAL streams are 32-bit, as on Windows.
 constexpr ULONGLONG kMaxSize = 0xFFFFFFFFull;
 
-constexpr ULONG kCopyChunk = 64 * 1024;
 
 // The block behind a stream and its clones. The stream's size is the block's
 // GlobalSize; growth is amortised inside GlobalReAlloc.
@@ -153,35 +153,7 @@ class MemoryStream final : public IStream {
     HRESULT STDMETHODCALLTYPE CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
                                      ULARGE_INTEGER* pcbWritten) override
     {
-        ULONGLONG totalRead = 0;
-        ULONGLONG totalWritten = 0;
-        auto report = [&](HRESULT hr) {
-            if (pcbRead) pcbRead->QuadPart = totalRead;
-            if (pcbWritten) pcbWritten->QuadPart = totalWritten;
-            return hr;
-        };
-        if (!pstm) return report(STG_E_INVALIDPOINTER);
-        // Goes through a buffer without holding the lock while writing: the
-        // target may be a clone sharing this block.
-        try {
-            std::vector<std::byte> buffer(static_cast<std::size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
-            while (totalRead < cb.QuadPart) {
-                const ULONG want = static_cast<ULONG>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
-                ULONG got = 0;
-                HRESULT hr = Read(buffer.data(), want, &got);
-                if (FAILED(hr)) return report(hr);
-                if (got == 0) break;
-                totalRead += got;
-                ULONG put = 0;
-                hr = pstm->Write(buffer.data(), got, &put);
-                totalWritten += put;
-                if (FAILED(hr)) return report(hr);
-                if (put != got) return report(STG_E_MEDIUMFULL);
-            }
-        } catch (const std::bad_alloc&) {
-            return report(E_OUTOFMEMORY);
-        }
-        return report(S_OK);
+        return pal::CopyStreamThroughBuffer(this, pstm, cb, pcbRead, pcbWritten);
     }
 
     // Direct mode: nothing is buffered, so there is nothing to commit or revert.
