@@ -1,5 +1,6 @@
 #include "pal/com/activation.h"
 
+#include "pal/com/class_factory.h"
 #include "pal/com/com_ptr.h"
 #include "pal/registry/registry.h"
 #include "pal/text/utf.h"
@@ -39,6 +40,7 @@ struct LoadedModule {
 struct ActivationState {
     std::mutex mutex;
     std::map<DWORD, RegisteredClass> registered;
+    std::map<CLSID, pal::BuiltinCreateFunction> builtin;
     DWORD nextCookie = 1;
     std::map<std::string, LoadedModule> modules;
 };
@@ -83,6 +85,14 @@ HRESULT InprocServerPath(REFCLSID clsid, std::string& path)
     if (value.empty()) return REGDB_E_CLASSNOTREG;
     path = pal::ToUtf8(value);
     return S_OK;
+}
+
+pal::BuiltinCreateFunction FindBuiltinClass(REFCLSID clsid)
+{
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    const auto found = state.builtin.find(clsid);
+    return found == state.builtin.end() ? nullptr : found->second;
 }
 
 HRESULT LoadModule(const std::string& path, LoadedModule& out)
@@ -143,7 +153,13 @@ STDAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid,
 
     if (!(dwClsContext & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
     std::string path;
-    if (HRESULT hr = InprocServerPath(rclsid, path); FAILED(hr)) return hr;
+    if (HRESULT hr = InprocServerPath(rclsid, path); FAILED(hr)) {
+        if (const auto create = FindBuiltinClass(rclsid)) {
+            pal::ComPtr<IClassFactory> factory(new pal::ClassFactory(create));
+            return factory->QueryInterface(riid, ppv);
+        }
+        return hr;
+    }
     LoadedModule module;
     if (HRESULT hr = LoadModule(path, module); FAILED(hr)) return hr;
     return module.getClassObject(rclsid, riid, ppv);
@@ -203,3 +219,14 @@ STDAPI_(void) CoFreeUnusedLibraries()
     for (void* handle : unload)
         dlclose(handle);
 }
+
+namespace pal {
+
+void RegisterBuiltinClass(REFCLSID clsid, BuiltinCreateFunction create)
+{
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.builtin[clsid] = create;
+}
+
+} // namespace pal

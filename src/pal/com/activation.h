@@ -35,3 +35,21 @@ STDAPI CoRevokeClassObject(DWORD dwRegister);
 
 // Asks each loaded module whether it can be unloaded and unloads those that can.
 STDAPI_(void) CoFreeUnusedLibraries();
+
+namespace pal {
+
+using BuiltinCreateFunction = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
+
+// Classes the layer itself provides (the platform's own components, such as
+// the XML DOM and the HTTP request objects). They are found after the
+// program's registered classes and after the registry, so a registry entry
+// for the same class id takes precedence, as an installed component would.
+void RegisterBuiltinClass(REFCLSID clsid, BuiltinCreateFunction create);
+
+// Registers a built-in class when the layer is loaded:
+//   static const pal::BuiltinClass registration{CLSID_Thing, &CreateThing};
+struct BuiltinClass {
+    BuiltinClass(REFCLSID clsid, BuiltinCreateFunction create) { RegisterBuiltinClass(clsid, create); }
+};
+
+} // namespace pal

@@ -231,4 +231,21 @@ TEST_F(Activation, ReportsAClassWhoseRegisteredModuleIsMissingOrNotAServer)
     EXPECT_EQ(nullptr, out);
 }
 
+constexpr CLSID kBuiltinThing = pal::MakeGuid("0C0C0C0C-1111-2222-3333-444444444444");
+const pal::BuiltinClass g_builtinThing{kBuiltinThing, &pal::CreateComObject<Thing>};
+
+TEST_F(Activation, FindsBuiltinClassesUnlessTheRegistryNamesAModuleForThem)
+{
+    pal::ComPtr<ISecond> made;
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, made.ReleaseAndGetVoidAddress()));
+    EXPECT_EQ(2, made->Second());
+
+    const std::u16string key = u"Software\\Classes\\CLSID\\" + pal::GuidToString(kBuiltinThing) + u"\\InprocServer32";
+    testing_support::CreateKey(HKEY_CURRENT_USER, key.c_str(), u"", u"/nonexistent/override.so");
+    void* out = nullptr;
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND),
+              CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, &out));
+}
+
 } // namespace
