@@ -1,6 +1,7 @@
 #include "host/host_classes.h"
 
 #include "host/event_reporter.h"
+#include "host/hasher.h"
 #include "pal/com/activation.h"
 #include "pal/com/class_factory.h"
 #include "pal/com/com_ptr.h"
@@ -24,6 +25,7 @@ void Register(REFCLSID clsid, pal::CreateInstanceFunction create, std::vector<DW
 HostClassRegistration::HostClassRegistration()
 {
     Register(CLSID_HostEventReporter, &pal::CreateComObject<EventReporter>, cookies_);
+    Register(CLSID_HostHasher, &pal::CreateComObject<Hasher>, cookies_);
 }
 
 HostClassRegistration::~HostClassRegistration()
