@@ -29,16 +29,9 @@ HRESULT ReturnString(std::u16string_view text, BSTR* out)
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-std::u16string OwnModulePath()
-{
-    char16_t path[4096];
-    const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
-    return std::u16string(path, length);
-}
-
 } // namespace
 
-CZenfolioPublisher::CZenfolioPublisher() : version_(OwnModulePath()) {}
+CZenfolioPublisher::CZenfolioPublisher() : version_(orvana::VersionBlock::OfThisModule()) {}
 
 CZenfolioPublisher::~CZenfolioPublisher() = default;
 

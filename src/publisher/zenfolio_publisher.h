@@ -9,7 +9,7 @@
 #include "pal/com/object.h"
 #include "plugin/host_interfaces.h"
 #include "plugin/orvana_publishing.h"
-#include "publisher/version_block.h"
+#include "plugin/version_block.h"
 #include "settings/publisher_state.h"
 
 #include <atomic>

@@ -1,47 +1,131 @@
 #include "service/zenfolio_proxy.h"
 
-// The service session and its calls are not built yet: each call says so
-// plainly instead of pretending to reach the service.
+#include "pal/com/hresult_error.h"
+#include "pal/com/marshaler.h"
+#include "plugin/version_block.h"
+#include "service/soap_document.h"
 
-HRESULT CZenfolioProxy::Authenticate(LPCWSTR, LPCWSTR)
+#include <string>
+
+namespace {
+
+bool Empty(LPCWSTR text) { return !text || !*text; }
+
+bool BadOut(IXMLDOMNode** out) { return !out || *out; }
+
+const char16_t* LevelText(tagLOADPHOTOSETLEVEL level)
 {
-    return E_NOTIMPL;
+    switch (level) {
+    case LOADPHOTOSETLEVEL_LEVEL1: return u"Level1";
+    case LOADPHOTOSETLEVEL_LEVEL2: return u"Level2";
+    default: return u"Full";
+    }
+}
+
+} // namespace
+
+CZenfolioProxy::CZenfolioProxy() : agent_(u"Orvana/1.9.289.0")
+{
+    client_.fileVersion = orvana::VersionBlock::OfThisModule().FileVersion();
+}
+
+CZenfolioProxy::~CZenfolioProxy() = default;
+
+HRESULT CZenfolioProxy::FinalConstruct()
+{
+    return CoCreateFreeThreadedMarshaler(ControllingUnknown(), freeThreadedMarshaler_.ReleaseAndGetAddressOf());
+}
+
+void CZenfolioProxy::FinalRelease() { freeThreadedMarshaler_.Reset(); }
+
+HRESULT CZenfolioProxy::QueryInterfaceExtra(REFIID riid, void** ppv)
+{
+    if (riid == IID_IMarshal && freeThreadedMarshaler_) {
+        HRESULT hr = freeThreadedMarshaler_->QueryInterface(riid, ppv);
+        if (SUCCEEDED(hr)) static_cast<IUnknown*>(*ppv)->Release(); // the caller's AddRef follows
+        return hr;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT CZenfolioProxy::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == IID_IZenfolioProxy ? S_OK : S_FALSE;
+}
+
+HRESULT CZenfolioProxy::CallWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill)
+{
+    return pal::Boundary([&]() -> HRESULT {
+        pal::ComPtr<IXMLDOMDocument2> request;
+        HRESULT hr = orvana::LoadRequestTemplate(templateId, request.ReleaseAndGetAddressOf());
+        if (FAILED(hr)) return hr;
+        if (FAILED(hr = fill(request.Get()))) return hr;
+        hr = orvana::CallServiceMethod(request.Get(), client_, out);
+        return FAILED(hr) ? hr : S_OK;
+    });
 }
 
 HRESULT CZenfolioProxy::LoadPrivateProfile(IXMLDOMNode** ppResult)
 {
-    if (ppResult) *ppResult = nullptr;
-    return E_NOTIMPL;
+    if (BadOut(ppResult)) return E_INVALIDARG;
+    return CallWithTemplate(orvana::kTemplateLoadPrivateProfile, ppResult, [](IXMLDOMDocument2*) { return S_OK; });
 }
 
-HRESULT CZenfolioProxy::LoadGroupHierarchy(LPCWSTR, IXMLDOMNode** ppResult)
+HRESULT CZenfolioProxy::LoadGroupHierarchy(LPCWSTR lpszLoginName, IXMLDOMNode** ppResult)
 {
-    if (ppResult) *ppResult = nullptr;
-    return E_NOTIMPL;
+    if (Empty(lpszLoginName) || BadOut(ppResult)) return E_INVALIDARG;
+    return CallWithTemplate(orvana::kTemplateLoadGroupHierarchy, ppResult, [&](IXMLDOMDocument2* request) {
+        return orvana::SetRequestParameter(request, u"z:loginName", lpszLoginName);
+    });
 }
 
 HRESULT CZenfolioProxy::GetCategories(IXMLDOMNode** ppResult)
 {
-    if (ppResult) *ppResult = nullptr;
-    return E_NOTIMPL;
+    if (BadOut(ppResult)) return E_INVALIDARG;
+    return CallWithTemplate(orvana::kTemplateGetCategories, ppResult, [](IXMLDOMDocument2*) { return S_OK; });
 }
 
-HRESULT CZenfolioProxy::LoadPhotoSet(LPCWSTR, tagLOADPHOTOSETLEVEL, LONG, IXMLDOMNode** ppResult)
+HRESULT CZenfolioProxy::LoadPhotoSet(LPCWSTR lpszID, tagLOADPHOTOSETLEVEL nLevel, LONG fIncludePhotos,
+                                     IXMLDOMNode** ppResult)
 {
-    if (ppResult) *ppResult = nullptr;
-    return E_NOTIMPL;
+    if (Empty(lpszID) || BadOut(ppResult)) return E_INVALIDARG;
+    return CallWithTemplate(orvana::kTemplateLoadPhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
+        HRESULT hr = orvana::SetRequestParameter(request, u"z:photoSetId", lpszID);
+        if (SUCCEEDED(hr)) hr = orvana::SetRequestParameter(request, u"z:level", LevelText(nLevel));
+        if (SUCCEEDED(hr))
+            hr = orvana::SetRequestParameter(request, u"z:includePhotos", fIncludePhotos ? u"true" : u"false");
+        return hr;
+    });
 }
 
-HRESULT CZenfolioProxy::CreatePhotoSet(LPCWSTR, tagCREATEPHOTOSETTYPE, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR,
-                                       IXMLDOMNode** ppResult)
+HRESULT CZenfolioProxy::CreatePhotoSet(LPCWSTR lpszGroupID, tagCREATEPHOTOSETTYPE nType, LPCWSTR lpszTitle,
+                                       LPCWSTR lpszCaption, LPCWSTR lpszKeywords, LPCWSTR lpszCategories,
+                                       LPCWSTR lpszCustomReference, IXMLDOMNode** ppResult)
 {
-    if (ppResult) *ppResult = nullptr;
-    return E_NOTIMPL;
+    if (Empty(lpszGroupID) || Empty(lpszTitle) || BadOut(ppResult)) return E_INVALIDARG;
+    return CallWithTemplate(orvana::kTemplateCreatePhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
+        using orvana::SetRequestParameter;
+        HRESULT hr = SetRequestParameter(request, u"z:groupId", lpszGroupID);
+        if (SUCCEEDED(hr))
+            hr = SetRequestParameter(request, u"z:type",
+                                     nType == CREATEPHOTOSETTYPE_COLLECTION ? u"Collection" : u"Gallery");
+        if (SUCCEEDED(hr)) hr = SetRequestParameter(request, u"z:updater/z:Title", lpszTitle);
+        // An empty caption or reference leaves its empty element in the request.
+        if (SUCCEEDED(hr) && !Empty(lpszCaption)) hr = SetRequestParameter(request, u"z:updater/z:Caption", lpszCaption);
+        if (SUCCEEDED(hr))
+            hr = orvana::FillRequestList(request, lpszKeywords, u"z:updater/z:Keywords/z:Keyword", false);
+        if (SUCCEEDED(hr))
+            hr = orvana::FillRequestList(request, lpszCategories, u"z:updater/z:Categories/z:Category", true);
+        if (SUCCEEDED(hr) && !Empty(lpszCustomReference))
+            hr = SetRequestParameter(request, u"z:updater/z:CustomReference", lpszCustomReference);
+        return hr;
+    });
 }
 
 HRESULT CZenfolioProxy::UploadTo(LPCWSTR, LPCWSTR, FILETIME, ISequentialStream*, ULONG, LPCWSTR,
                                  IUploadProgressCallback*, BSTR* lpbstrReply)
 {
+    // Photo upload comes with the upload session; it is not built yet.
     if (lpbstrReply) *lpbstrReply = nullptr;
     return E_NOTIMPL;
 }

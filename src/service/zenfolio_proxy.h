@@ -1,14 +1,28 @@
 // CZenfolioProxy: the service client behind the coclass ZenfolioProxy. Every
 // service call and upload of a publisher goes through its one proxy, which
-// holds the login token.
+// holds the login token. Calls keep their state in locals, so several threads
+// may call at once; logging in while other calls run is not supported.
 #pragma once
 
+#include "pal/com/com_ptr.h"
+#include "pal/com/error_info.h"
 #include "pal/com/object.h"
 #include "plugin/orvana_publishing.h"
+#include "service/soap_transport.h"
 
-class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy {
-  public:
-    using Interfaces = pal::InterfaceList<IZenfolioProxy>;
+#include <functional>
+
+class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public ISupportErrorInfo {
+public:
+    using Interfaces = pal::InterfaceList<IZenfolioProxy, ISupportErrorInfo>;
+
+    CZenfolioProxy();
+    ~CZenfolioProxy() override;
+
+    HRESULT FinalConstruct();
+    void FinalRelease();
+    // IMarshal goes to the aggregated free-threaded marshaler.
+    HRESULT QueryInterfaceExtra(REFIID riid, void** ppv);
 
     HRESULT STDMETHODCALLTYPE Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword) override;
     HRESULT STDMETHODCALLTYPE LoadPrivateProfile(IXMLDOMNode** ppResult) override;
@@ -22,4 +36,18 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy {
     HRESULT STDMETHODCALLTYPE UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FILETIME ftModified,
                                        ISequentialStream* lpSource, ULONG dwDataSize, LPCWSTR lpszSourceMD5Base64,
                                        IUploadProgressCallback* lpProgressCallback, BSTR* lpbstrReply) override;
+
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+
+private:
+    // Loads a template, lets fill set its parameters, calls, and hands the
+    // result element to out (S_OK also when the reply had none).
+    using FillRequest = std::function<HRESULT(IXMLDOMDocument2*)>;
+    HRESULT CallWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill);
+    HRESULT RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMNode>& challenge);
+
+    orvana::SoapClient client_;
+    std::u16string agent_;
+    void* session_ = nullptr; // WinHTTP session for uploads
+    pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };

@@ -22,11 +22,13 @@ struct IXMLDOMNode : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_text(BSTR* text) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_text(BSTR text) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_xml(BSTR* xmlString) = 0;
+    // XPath 1.0 with the document's SelectionNamespaces prefixes; E_FAIL for an
+    // expression that does not compile or selects no node set.
     virtual HRESULT STDMETHODCALLTYPE selectNodes(BSTR queryString, IXMLDOMNodeList** resultList) = 0;
     // S_FALSE and a null node when nothing matches.
     virtual HRESULT STDMETHODCALLTYPE selectSingleNode(BSTR queryString, IXMLDOMNode** resultNode) = 0;
 
-protected:
+  protected:
     ~IXMLDOMNode() = default;
 };
 
@@ -36,7 +38,7 @@ struct IXMLDOMNodeList : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE nextNode(IXMLDOMNode** nextItem) = 0;
     virtual HRESULT STDMETHODCALLTYPE reset() = 0;
 
-protected:
+  protected:
     ~IXMLDOMNodeList() = default;
 };
 
@@ -44,7 +46,7 @@ struct IXMLDOMElement : IXMLDOMNode {
     virtual HRESULT STDMETHODCALLTYPE get_tagName(BSTR* tagName) = 0;
     virtual HRESULT STDMETHODCALLTYPE getAttribute(BSTR name, VARIANT* value) = 0;
 
-protected:
+  protected:
     ~IXMLDOMElement() = default;
 };
 
@@ -57,7 +59,7 @@ struct IXMLDOMDocument : IXMLDOMNode {
     virtual HRESULT STDMETHODCALLTYPE put_resolveExternals(VARIANT_BOOL isResolving) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_preserveWhiteSpace(VARIANT_BOOL isPreserving) = 0;
 
-protected:
+  protected:
     ~IXMLDOMDocument() = default;
 };
 
@@ -66,7 +68,7 @@ struct IXMLDOMDocument2 : IXMLDOMDocument {
     virtual HRESULT STDMETHODCALLTYPE setProperty(BSTR name, VARIANT value) = 0;
     virtual HRESULT STDMETHODCALLTYPE getProperty(BSTR name, VARIANT* value) = 0;
 
-protected:
+  protected:
     ~IXMLDOMDocument2() = default;
 };
 

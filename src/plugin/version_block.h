@@ -4,6 +4,7 @@
 
 #include "pal/base/types.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ class VersionBlock {
     // "\StringFileInfo\<language><code page>\<key>" of the first translation
     // entry, at most 4096 characters; empty when the block or entry is missing.
     std::u16string String(std::u16string_view key) const;
+    // The file version's four parts (major, minor, build, revision); zeros when unreadable.
+    std::array<WORD, 4> FileVersion() const;
+
+    // The block of the module this code is linked into.
+    static VersionBlock OfThisModule();
 
   private:
     std::vector<BYTE> block_;

@@ -1,4 +1,4 @@
-#include "publisher/version_block.h"
+#include "plugin/version_block.h"
 
 #include "pal/resources/resources.h"
 #include "pal/text/wide_format.h"
@@ -39,6 +39,24 @@ std::u16string VersionBlock::String(std::u16string_view key) const
         text.pop_back();
     if (text.size() > kMaxVersionText) text.resize(kMaxVersionText);
     return text;
+}
+
+std::array<WORD, 4> VersionBlock::FileVersion() const
+{
+    if (block_.empty()) return {};
+    void* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block_.data(), u"\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO)) return {};
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    return {static_cast<WORD>(info->dwFileVersionMS >> 16), static_cast<WORD>(info->dwFileVersionMS),
+            static_cast<WORD>(info->dwFileVersionLS >> 16), static_cast<WORD>(info->dwFileVersionLS)};
+}
+
+VersionBlock VersionBlock::OfThisModule()
+{
+    char16_t path[4096];
+    const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
+    return VersionBlock(std::u16string(path, length));
 }
 
 } // namespace orvana

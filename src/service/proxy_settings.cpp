@@ -1,0 +1,158 @@
+#include "service/proxy_settings.h"
+
+#include "pal/com/global_memory.h"
+
+#include <utility>
+
+namespace orvana {
+
+namespace {
+
+// Errors after which discovery goes on to the next source.
+bool IsRecoverable(DWORD error)
+{
+    switch (error) {
+    case 0:
+    case static_cast<DWORD>(ERROR_INVALID_PARAMETER):
+    case ERROR_WINHTTP_TIMEOUT:
+    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
+    case ERROR_WINHTTP_LOGIN_FAILURE:
+    case ERROR_WINHTTP_OPERATION_CANCELLED:
+    case ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT:
+    case ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT:
+    case ERROR_WINHTTP_AUTO_PROXY_SERVICE_ERROR:
+    case ERROR_WINHTTP_AUTODETECTION_FAILED: return true;
+    default: return false;
+    }
+}
+
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
+    ~InternetHandle()
+    {
+        if (handle_) WinHttpCloseHandle(handle_);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET Get() const { return handle_; }
+
+private:
+    HINTERNET handle_;
+};
+
+// A global-memory string, freed unless handed on.
+class GlobalString {
+public:
+    GlobalString() = default;
+    explicit GlobalString(LPWSTR text) : text_(text) {}
+    ~GlobalString()
+    {
+        if (text_) GlobalFree(text_);
+    }
+    GlobalString(const GlobalString&) = delete;
+    GlobalString& operator=(const GlobalString&) = delete;
+    GlobalString& operator=(GlobalString&& other) noexcept
+    {
+        std::swap(text_, other.text_);
+        return *this;
+    }
+    LPWSTR* Address() { return &text_; }
+    LPWSTR Get() const { return text_; }
+    LPWSTR Release() { return std::exchange(text_, nullptr); }
+
+private:
+    LPWSTR text_ = nullptr;
+};
+
+// Asks for the URL's proxy from one automatic source, once more with
+// automatic logon when the first answer is a login failure.
+DWORD AskAutomaticProxy(HINTERNET session, LPCWSTR url, WINHTTP_AUTOPROXY_OPTIONS options, GlobalString& proxy,
+                        GlobalString& bypass)
+{
+    WINHTTP_PROXY_INFO info{};
+    if (!WinHttpGetProxyForUrl(session, url, &options, &info)) {
+        DWORD error = GetLastError();
+        if (error != ERROR_WINHTTP_LOGIN_FAILURE) return error;
+        options.fAutoLogonIfChallenged = TRUE;
+        if (!WinHttpGetProxyForUrl(session, url, &options, &info)) return GetLastError();
+    }
+    proxy = GlobalString(info.lpszProxy);
+    bypass = GlobalString(info.lpszProxyBypass);
+    return 0;
+}
+
+} // namespace
+
+void ProxySettings::Clear() noexcept
+{
+    if (proxyList) GlobalFree(proxyList);
+    if (proxyBypass) GlobalFree(proxyBypass);
+    initialised = firstProxyReturned = lastProxyReturned = fromAutomaticDiscovery = FALSE;
+    accessType = WINHTTP_ACCESS_TYPE_NO_PROXY;
+    proxyList = proxyBypass = nullptr;
+    cursor = nullptr;
+}
+
+DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
+{
+    InternetHandle temporary(session ? nullptr
+                                     : WinHttpOpen(u"Orvana", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) session = temporary.Get();
+
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
+    BOOL autoDetect = FALSE;
+    if (WinHttpGetIEProxyConfigForCurrentUser(&config)) {
+        autoDetect = config.fAutoDetect;
+    } else {
+        const DWORD error = GetLastError();
+        if (error != static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) return error;
+        autoDetect = TRUE; // no settings at all: detection is on
+    }
+    GlobalString scriptUrl(config.lpszAutoConfigUrl);
+    GlobalString staticProxy(config.lpszProxy);
+    GlobalString staticBypass(config.lpszProxyBypass);
+
+    GlobalString proxy, bypass;
+    BOOL automatic = FALSE;
+    bool found = false;
+    if (autoDetect) {
+        WINHTTP_AUTOPROXY_OPTIONS options{};
+        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+        const DWORD error = AskAutomaticProxy(session, url, options, proxy, bypass);
+        if (error == 0) {
+            found = true;
+            automatic = TRUE;
+        } else if (!IsRecoverable(error)) {
+            return error;
+        }
+    }
+    if (!found && scriptUrl.Get()) {
+        WINHTTP_AUTOPROXY_OPTIONS options{};
+        options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+        options.lpszAutoConfigUrl = scriptUrl.Get();
+        const DWORD error = AskAutomaticProxy(session, url, options, proxy, bypass);
+        if (error == 0) {
+            found = true;
+            automatic = TRUE;
+        } else if (!IsRecoverable(error)) {
+            return error;
+        }
+    }
+    if (!found) {
+        proxy = std::move(staticProxy);
+        bypass = std::move(staticBypass);
+    }
+
+    settings.Clear();
+    settings.proxyList = proxy.Release();
+    settings.proxyBypass = bypass.Release();
+    settings.fromAutomaticDiscovery = automatic;
+    settings.initialised = TRUE;
+    settings.accessType = settings.proxyList ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY;
+    return 0;
+}
+
+} // namespace orvana

@@ -1,0 +1,44 @@
+// SOAP requests and replies as DOM documents: request templates from the
+// module's resources, parameters written by XPath, replies reduced to their
+// result element, and field reads that leave an error description behind.
+#pragma once
+
+#include "pal/xml/msxml.h"
+
+namespace orvana {
+
+inline constexpr char16_t kSoapEnvelopeNamespace[] = u"http://schemas.xmlsoap.org/soap/envelope/";
+inline constexpr char16_t kServiceNamespace[] = u"http://www.zenfolio.com/api/1.6";
+inline constexpr char16_t kBodyPath[] = u"/s:Envelope/s:Body";
+
+// Request templates (resource type "SOAP").
+constexpr UINT kTemplateGetChallenge = 1001;
+constexpr UINT kTemplateAuthenticate = 1002;
+constexpr UINT kTemplateLoadPrivateProfile = 1003;
+constexpr UINT kTemplateLoadGroupHierarchy = 1004;
+constexpr UINT kTemplateGetCategories = 1005;
+constexpr UINT kTemplateLoadPhotoSet = 1006;
+constexpr UINT kTemplateCreatePhotoSet = 1007;
+
+// A new free-threaded DOM document, trying the document classes newest first.
+HRESULT CreateDomDocument(IXMLDOMDocument2** document);
+// Binds s: to the envelope namespace and z: to the service's for XPath.
+HRESULT BindSelectionNamespaces(IXMLDOMDocument2* document);
+
+HRESULT LoadRequestTemplate(UINT resourceId, IXMLDOMDocument2** request);
+// Writes the value into the parameter element at the method-relative path;
+// an empty value removes the element, so the request goes without it.
+HRESULT SetRequestParameter(IXMLDOMDocument2* request, LPCWSTR relativePath, LPCWSTR value);
+HRESULT SelectRequestNode(IXMLDOMDocument2* request, LPCWSTR relativePath, IXMLDOMNode** node);
+// One clone of the prototype element per "|"-separated, trimmed, non-empty
+// piece of list (numeric: each piece rewritten as a decimal number), then the
+// prototype goes.
+HRESULT FillRequestList(IXMLDOMDocument2* request, LPCWSTR list, LPCWSTR prototypePath, bool numeric);
+// The first child of the body's first child, or the body's Fault (fault set, S_FALSE).
+HRESULT ExtractResult(IXMLDOMDocument2* reply, IXMLDOMNode** result, bool& fault);
+// The text of the node the XPath selects under context. When none matches:
+// E_FAIL, with the string-table text 201 naming the XPath as the thread's
+// error description.
+HRESULT GetNodeText(IXMLDOMNode* context, LPCWSTR xpath, BSTR* text);
+
+} // namespace orvana

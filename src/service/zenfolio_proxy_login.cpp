@@ -1,0 +1,108 @@
+// Login by challenge and response: the password never travels. The service
+// hands out a salt and a challenge; the host's hasher turns them and the
+// password into a proof; the service answers with the token every later
+// request carries.
+#include "pal/com/activation.h"
+#include "pal/com/hresult_error.h"
+#include "pal/crypt/crypt_string.h"
+#include "pal/text/utf.h"
+#include "plugin/host_interfaces.h"
+#include "service/soap_document.h"
+#include "service/zenfolio_proxy.h"
+#include "settings/secure_wipe.h"
+
+#include <string>
+
+namespace {
+
+constexpr ULONG kRawProof = HASHALG_PROOF | HASHOUT_BINARY;
+constexpr ULONG kBase64Proof = HASHALG_PROOF | HASHOUT_BASE64;
+
+// The bytes a Base64 text stands for; the text is taken as UTF-8.
+std::string DecodeBase64(const pal::Bstr& text)
+{
+    const std::string encoded = pal::ToUtf8(text.View());
+    if (encoded.empty()) return {};
+    DWORD size = 0;
+    if (!CryptStringToBinaryA(encoded.c_str(), static_cast<DWORD>(encoded.size()), CRYPT_STRING_BASE64, nullptr,
+                              &size, nullptr, nullptr))
+        throw pal::HResultError(E_FAIL);
+    std::string bytes(size, '\0');
+    if (!CryptStringToBinaryA(encoded.c_str(), static_cast<DWORD>(encoded.size()), CRYPT_STRING_BASE64,
+                              reinterpret_cast<BYTE*>(bytes.data()), &size, nullptr, nullptr))
+        throw pal::HResultError(E_FAIL);
+    bytes.resize(size);
+    return bytes;
+}
+
+// A memory stream holding first, then second, left at its end.
+pal::ComPtr<IStream> StreamOf(std::string_view first, std::string_view second)
+{
+    pal::ComPtr<IStream> stream;
+    pal::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()));
+    pal::ThrowIfFailed(stream->Write(first.data(), static_cast<ULONG>(first.size()), nullptr));
+    pal::ThrowIfFailed(stream->Write(second.data(), static_cast<ULONG>(second.size()), nullptr));
+    return stream;
+}
+
+} // namespace
+
+HRESULT CZenfolioProxy::RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMNode>& challenge)
+{
+    HRESULT hr = CallWithTemplate(orvana::kTemplateGetChallenge, challenge.ReleaseAndGetAddressOf(),
+                                  [&](IXMLDOMDocument2* request) {
+                                      return orvana::SetRequestParameter(request, u"z:loginName", loginName);
+                                  });
+    if (FAILED(hr)) return hr;
+    return challenge ? S_OK : E_FAIL;
+}
+
+HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword)
+{
+    if (!lpszLoginName || !*lpszLoginName || !lpszPassword || !*lpszPassword) return E_INVALIDARG;
+    return pal::Boundary([&]() -> HRESULT {
+        pal::ComPtr<IHostHasher> hasher;
+        HRESULT hr = CoCreateInstance(CLSID_HostHasher, nullptr, CLSCTX_ALL, IID_IHostHasher,
+                                      hasher.ReleaseAndGetVoidAddress());
+        if (FAILED(hr)) return hr;
+
+        pal::ComPtr<IXMLDOMNode> challengeReply;
+        if (FAILED(hr = RequestChallenge(lpszLoginName, challengeReply))) return hr;
+
+        pal::Bstr saltText, challengeText, passwordHash, proof;
+        if (FAILED(hr = orvana::GetNodeText(challengeReply.Get(), u"z:PasswordSalt",
+                                            saltText.ReleaseAndGetAddressOf())))
+            return hr;
+        std::string password = pal::ToUtf8(lpszPassword);
+        const pal::ComPtr<IStream> salted = StreamOf(DecodeBase64(saltText), password);
+        orvana::SecureWipe(password.data(), password.size());
+        if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf())))
+            return hr;
+
+        if (FAILED(hr = orvana::GetNodeText(challengeReply.Get(), u"z:Challenge",
+                                            challengeText.ReleaseAndGetAddressOf())))
+            return hr;
+        const std::string_view hashBytes(reinterpret_cast<const char*>(passwordHash.Get()),
+                                         SysStringByteLen(passwordHash.Get()));
+        const pal::ComPtr<IStream> challenged = StreamOf(DecodeBase64(challengeText), hashBytes);
+        // An empty proof leaves its element out, and the service refuses the login.
+        hasher->HashStream(challenged.Get(), kBase64Proof, proof.ReleaseAndGetAddressOf());
+
+        pal::ComPtr<IXMLDOMDocument2> request;
+        if (FAILED(orvana::LoadRequestTemplate(orvana::kTemplateAuthenticate, request.ReleaseAndGetAddressOf())))
+            return E_UNEXPECTED;
+        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), u"z:proof", proof.Get()))) return hr;
+        // The challenge goes back exactly as it came.
+        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), u"z:challenge", challengeText.Get()))) return hr;
+        challengeReply.Reset();
+
+        pal::ComPtr<IXMLDOMNode> tokenElement;
+        if (FAILED(hr = orvana::CallServiceMethod(request.Get(), client_, tokenElement.ReleaseAndGetAddressOf())))
+            return hr;
+        if (!tokenElement) return E_FAIL;
+        pal::Bstr token;
+        if (FAILED(hr = orvana::GetNodeText(tokenElement.Get(), u".", token.ReleaseAndGetAddressOf()))) return hr;
+        client_.token = token.Str();
+        return S_OK;
+    });
+}
