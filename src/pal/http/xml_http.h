@@ -5,7 +5,11 @@
 
 #include "pal/xml/msxml.h"
 
+// Asked for a reply that has not arrived (before a successful send).
+inline constexpr HRESULT E_PENDING = HR(0x8000000A);
+
 struct IXMLHTTPRequest : IDispatch {
+    // Synchronous only: varAsync must be false (missing means true); E_NOTIMPL otherwise.
     virtual HRESULT STDMETHODCALLTYPE open(BSTR bstrMethod, BSTR bstrUrl, VARIANT varAsync, VARIANT bstrUser,
                                            VARIANT bstrPassword) = 0;
     virtual HRESULT STDMETHODCALLTYPE setRequestHeader(BSTR bstrHeader, BSTR bstrValue) = 0;

@@ -1,0 +1,17 @@
+#include "pal/http/curl_handles.h"
+
+#include <mutex>
+
+namespace pal::http {
+
+CurlEasy NewCurlEasy()
+{
+    static std::once_flag once;
+    static CURLcode initialised = CURLE_FAILED_INIT;
+    // Never cleaned up: other statics may still run transfers at exit.
+    std::call_once(once, [] { initialised = curl_global_init(CURL_GLOBAL_DEFAULT); });
+    if (initialised != CURLE_OK) return nullptr;
+    return CurlEasy(curl_easy_init());
+}
+
+} // namespace pal::http

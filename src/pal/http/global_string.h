@@ -1,0 +1,25 @@
+// Wide strings handed to the caller in GlobalAlloc blocks, as WinHTTP hands
+// out proxy strings, and the owner that frees them on failure paths.
+#pragma once
+
+#include "pal/com/global_memory.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pal::http {
+
+struct GlobalFreeDeleter {
+    void operator()(WCHAR* text) const noexcept { GlobalFree(text); }
+};
+using GlobalString = std::unique_ptr<WCHAR, GlobalFreeDeleter>;
+
+// A zero-terminated copy in a fixed global block; null only when out of memory.
+GlobalString CopyToGlobal(std::u16string_view text);
+
+// Like CopyToGlobal, but an absent text stays null. False when out of memory.
+bool CopyToGlobal(const std::optional<std::u16string>& text, GlobalString& out);
+
+} // namespace pal::http

@@ -1,0 +1,67 @@
+// What an HINTERNET stands for. Every handle is a number from a counter, kept
+// in a table until WinHttpCloseHandle, so a closed or foreign handle is told
+// apart (ERROR_INVALID_HANDLE) and never comes back to life as another object.
+#pragma once
+
+#include "pal/http/winhttp.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace pal::http {
+
+struct ProxyOption {
+    DWORD accessType = WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
+    std::optional<std::u16string> proxy;
+    std::optional<std::u16string> bypass;
+};
+
+// Milliseconds, -1 for no limit. The defaults are WinHTTP's.
+struct Timeouts {
+    int resolve = 0;
+    int connect = 60000;
+    int send = 30000;
+    int receive = 30000;
+};
+
+// Base of every handle's object; connections and requests join sessions later.
+class InternetObject {
+  public:
+    virtual ~InternetObject() = default;
+
+    // Guards the settings below, which any thread holding the handle may change.
+    std::mutex mutex;
+    ProxyOption proxy;
+    Timeouts timeouts;
+};
+
+class Session final : public InternetObject {
+  public:
+    std::u16string agent;
+    bool async = false;
+};
+
+// Null handle when the table is full.
+HINTERNET AddHandle(std::shared_ptr<InternetObject> object);
+// Null when the handle is not open.
+std::shared_ptr<InternetObject> FindHandle(HINTERNET handle);
+// False when the handle is not open.
+bool RemoveHandle(HINTERNET handle);
+
+// The object behind an open handle of type T, or null with the thread's last
+// error set (ERROR_INVALID_HANDLE, ERROR_WINHTTP_INCORRECT_HANDLE_TYPE).
+template <typename T> std::shared_ptr<T> FindHandleOf(HINTERNET handle)
+{
+    std::shared_ptr<InternetObject> object = FindHandle(handle);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    auto typed = std::dynamic_pointer_cast<T>(std::move(object));
+    if (!typed) SetLastError(ERROR_WINHTTP_INCORRECT_HANDLE_TYPE);
+    return typed;
+}
+
+} // namespace pal::http

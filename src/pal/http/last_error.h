@@ -1,0 +1,8 @@
+// The calling thread's last error code, which the Win32-style functions of the
+// layer (the WinHTTP subset first) set when they fail.
+#pragma once
+
+#include "pal/base/types.h"
+
+STDAPI_(DWORD) GetLastError();
+STDAPI_(void) SetLastError(DWORD dwErrCode);
