@@ -11,6 +11,7 @@ using Arguments = std::vector<std::string>;
 int RunRegister(const Arguments& args, bool registering);
 int RunPlugins(const Arguments& args);
 int RunInfo(const Arguments& args);
+int RunService(const Arguments& args);
 
 // Option helpers shared by the commands.
 bool HasFlag(const Arguments& args, const std::string& flag);

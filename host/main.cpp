@@ -15,6 +15,10 @@ void PrintUsage(std::ostream& out)
            "  unregister [--machine] [--module PATH]   remove its registration\n"
            "  plugins    [--json]                      list the registered publishing plug-ins\n"
            "  info       [--json] [--clsid CLSID]      create a plug-in, show what it reports, terminate it\n"
+           "  service    --user NAME --password-file FILE COMMAND\n"
+           "             log in to the service and run one call, printing its result as XML:\n"
+           "             profile | hierarchy | categories | photoset ID [--level Level1|Level2|Full] [--photos]\n"
+           "             | create-gallery --group ID --title T [--caption C] [--categories \"code|code\"]\n"
            "\n"
            "The registry and the host's files live under $ORVANA_PREFIX (default ~/.local/share/orvana).\n";
 }
@@ -34,6 +38,7 @@ int main(int argc, char** argv)
         if (command == "unregister") return host::RunRegister(args, false);
         if (command == "plugins") return host::RunPlugins(args);
         if (command == "info") return host::RunInfo(args);
+        if (command == "service") return host::RunService(args);
         if (command == "help" || command == "--help" || command == "-h") {
             PrintUsage(std::cout);
             return 0;

@@ -2,6 +2,7 @@
 
 #include "pal/com/hresult_error.h"
 #include "pal/com/marshaler.h"
+#include "pal/http/last_error.h"
 #include "plugin/version_block.h"
 #include "service/soap_document.h"
 
@@ -33,10 +34,20 @@ CZenfolioProxy::~CZenfolioProxy() = default;
 
 HRESULT CZenfolioProxy::FinalConstruct()
 {
+    session_ = WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                           WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+    if (!session_) return HRESULT_FROM_WIN32(GetLastError());
+    // No limit on name resolution; two minutes to connect and send, six to receive.
+    WinHttpSetTimeouts(session_, 0, 120000, 120000, 360000);
     return CoCreateFreeThreadedMarshaler(ControllingUnknown(), freeThreadedMarshaler_.ReleaseAndGetAddressOf());
 }
 
-void CZenfolioProxy::FinalRelease() { freeThreadedMarshaler_.Reset(); }
+void CZenfolioProxy::FinalRelease()
+{
+    if (session_) WinHttpCloseHandle(session_);
+    session_ = nullptr;
+    freeThreadedMarshaler_.Reset();
+}
 
 HRESULT CZenfolioProxy::QueryInterfaceExtra(REFIID riid, void** ppv)
 {

@@ -8,6 +8,7 @@
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
 #include "plugin/orvana_publishing.h"
+#include "pal/http/winhttp.h"
 #include "service/soap_transport.h"
 
 #include <functional>
@@ -48,6 +49,6 @@ private:
 
     orvana::SoapClient client_;
     std::u16string agent_;
-    void* session_ = nullptr; // WinHTTP session for uploads
+    HINTERNET session_ = nullptr; // the asynchronous session uploads go through
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };

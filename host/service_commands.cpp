@@ -1,0 +1,134 @@
+// orvana-host service: a console for the service client. It goes through the
+// same proxy object the publisher uses: log in, run one call, print the
+// result element as XML.
+#include "host/commands.h"
+#include "host/host_classes.h"
+#include "host/text_file.h"
+#include "pal/com/activation.h"
+#include "pal/com/com_ptr.h"
+#include "pal/com/hresult_error.h"
+#include "pal/text/utf.h"
+#include "pal/xml/msxml.h"
+#include "plugin/orvana_publishing.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <stdexcept>
+
+namespace host {
+
+namespace {
+
+class ComApartment {
+public:
+    ComApartment() { pal::ThrowIfFailed(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+    ~ComApartment() { CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
+int Fail(const std::string& what, HRESULT hr)
+{
+    std::fprintf(stderr, "orvana-host: %s failed: HRESULT 0x%08x\n", what.c_str(), static_cast<unsigned>(hr));
+    return 1;
+}
+
+std::string ReadPassword(const std::string& file)
+{
+    const auto content = ReadWholeFile(file);
+    if (!content) throw std::runtime_error("cannot read the password file " + file);
+    std::string password = *content;
+    if (const auto end = password.find_first_of("\r\n"); end != std::string::npos) password.resize(end);
+    if (password.empty()) throw std::runtime_error("the password file " + file + " holds no password");
+    return password;
+}
+
+// The words that are not options: the command, then its argument.
+Arguments Positional(const Arguments& args)
+{
+    static const Arguments kWithValue = {"--user", "--password-file", "--level", "--group",
+                                         "--title", "--caption", "--categories"};
+    Arguments words;
+    for (std::size_t n = 0; n < args.size(); ++n) {
+        if (std::find(kWithValue.begin(), kWithValue.end(), args[n]) != kWithValue.end()) {
+            ++n;
+        } else if (args[n].rfind("--", 0) != 0) {
+            words.push_back(args[n]);
+        }
+    }
+    return words;
+}
+
+tagLOADPHOTOSETLEVEL LevelFrom(const std::string& text)
+{
+    if (text.empty() || text == "Full") return LOADPHOTOSETLEVEL_FULL;
+    if (text == "Level1") return LOADPHOTOSETLEVEL_LEVEL1;
+    if (text == "Level2") return LOADPHOTOSETLEVEL_LEVEL2;
+    throw std::runtime_error("unknown level '" + text + "' (Level1, Level2 or Full)");
+}
+
+// Runs the call the command names; nothing is printed here.
+HRESULT RunCall(IZenfolioProxy* proxy, const Arguments& words, const std::u16string& user, const Arguments& args,
+                pal::ComPtr<IXMLDOMNode>& result)
+{
+    const std::string& command = words.front();
+    auto option = [&](const char* name) { return pal::ToUtf16(OptionValue(args, name)); };
+    IXMLDOMNode** out = result.ReleaseAndGetAddressOf();
+    if (command == "profile") return proxy->LoadPrivateProfile(out);
+    if (command == "hierarchy") return proxy->LoadGroupHierarchy(user.c_str(), out);
+    if (command == "categories") return proxy->GetCategories(out);
+    if (command == "photoset") {
+        if (words.size() < 2) throw std::runtime_error("photoset needs an id");
+        const std::u16string id = pal::ToUtf16(words[1]);
+        return proxy->LoadPhotoSet(id.c_str(), LevelFrom(OptionValue(args, "--level")),
+                                   HasFlag(args, "--photos") ? TRUE : FALSE, out);
+    }
+    if (command == "create-gallery") {
+        const std::u16string group = option("--group"), title = option("--title"), caption = option("--caption"),
+                             categories = option("--categories");
+        return proxy->CreatePhotoSet(group.c_str(), CREATEPHOTOSETTYPE_GALLERY, title.c_str(), caption.c_str(),
+                                     nullptr, categories.c_str(), nullptr, out);
+    }
+    throw std::runtime_error("unknown service command '" + command +
+                             "' (profile, hierarchy, categories, photoset, create-gallery)");
+}
+
+} // namespace
+
+int RunService(const Arguments& args)
+{
+    const std::string user = OptionValue(args, "--user");
+    const std::string passwordFile = OptionValue(args, "--password-file");
+    if (user.empty() || passwordFile.empty()) throw std::runtime_error("service needs --user NAME and --password-file FILE");
+    const Arguments words = Positional(args);
+    if (words.empty())
+        throw std::runtime_error("service needs a command: profile, hierarchy, categories, photoset, create-gallery");
+
+    ComApartment apartment;
+    HostClassRegistration hostClasses;
+    pal::ComPtr<IZenfolioProxy> proxy;
+    if (const HRESULT hr = CoCreateInstance(CLSID_ZenfolioProxy, nullptr, CLSCTX_INPROC_SERVER, IID_IZenfolioProxy,
+                                            proxy.ReleaseAndGetVoidAddress());
+        FAILED(hr))
+        return Fail("creating the service proxy (is the plug-in registered? try 'orvana-host register')", hr);
+
+    const std::u16string login = pal::ToUtf16(user);
+    std::u16string password = pal::ToUtf16(ReadPassword(passwordFile));
+    const HRESULT loggedIn = proxy->Authenticate(login.c_str(), password.c_str());
+    std::fill(password.begin(), password.end(), u'\0');
+    if (FAILED(loggedIn)) return Fail("login as " + user, loggedIn);
+
+    pal::ComPtr<IXMLDOMNode> result;
+    if (const HRESULT hr = RunCall(proxy.Get(), words, login, args, result); FAILED(hr)) return Fail(words.front(), hr);
+    if (!result) {
+        std::cout << '\n';
+        return 0;
+    }
+    pal::Bstr xml;
+    if (const HRESULT hr = result->get_xml(xml.ReleaseAndGetAddressOf()); FAILED(hr)) return Fail("reading the reply", hr);
+    std::cout << pal::ToUtf8(xml.View()) << '\n';
+    return 0;
+}
+
+} // namespace host

@@ -1,0 +1,246 @@
+// The proxy object against the service emulator, reached the way a user behind
+// a proxy reaches the service: http_proxy names the emulator.
+#include "emulator/service_emulator.h"
+#include "host/host_classes.h"
+#include "pal/com/activation.h"
+#include "pal/com/com_ptr.h"
+#include "pal/text/utf.h"
+#include "service/soap_document.h"
+#include "service/zenfolio_proxy.h"
+#include "tests/support/temporary_prefix.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+// Sets one environment variable for a scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedVariable()
+    {
+        if (previous_) {
+            setenv(name_, previous_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
+class ServiceCalls : public testing_support::PrefixTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        hostClasses_.emplace();
+        emulator_.Start();
+        proxyVariable_.emplace("http_proxy", emulator_.Url().c_str());
+        ASSERT_EQ(S_OK, pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy,
+                                                             proxy_.ReleaseAndGetVoidAddress()));
+    }
+    void TearDown() override
+    {
+        proxy_.Reset();
+        emulator_.Stop();
+        hostClasses_.reset();
+        CoUninitialize();
+    }
+
+    void LogIn() { ASSERT_EQ(S_OK, proxy_->Authenticate(u"demo", u"zenfolio-demo")); }
+
+    std::vector<emulator::RecordedRequest> Soap() const
+    {
+        auto requests = emulator_.Requests();
+        std::erase_if(requests, [](const auto& r) { return r.target.find("/api/1.6/zfapi.asmx") == std::string::npos; });
+        return requests;
+    }
+    static std::u16string Text(IXMLDOMNode* node, const char16_t* xpath)
+    {
+        pal::Bstr text;
+        EXPECT_EQ(S_OK, orvana::GetNodeText(node, xpath, text.ReleaseAndGetAddressOf()));
+        return text.Str();
+    }
+    static bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    ScopedVariable noProxy_{"no_proxy", nullptr};
+    ScopedVariable upperNoProxy_{"NO_PROXY", nullptr};
+    ScopedVariable upperProxy_{"HTTP_PROXY", nullptr};
+    std::optional<ScopedVariable> proxyVariable_;
+    std::optional<host::HostClassRegistration> hostClasses_;
+    emulator::ServiceEmulator emulator_;
+    pal::ComPtr<IZenfolioProxy> proxy_;
+};
+
+TEST_F(ServiceCalls, LogsInByChallengeAndCarriesTheTokenFromThenOn)
+{
+    pal::ComPtr<IXMLDOMNode> profile;
+    EXPECT_EQ(E_FAIL, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf())); // not logged in yet
+    ASSERT_FALSE(Soap().empty());
+    EXPECT_FALSE(Soap().back().Header("X-Zenfolio-Token"));
+
+    LogIn();
+    ASSERT_EQ(S_OK, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf()));
+    ASSERT_TRUE(profile);
+    EXPECT_EQ(u"Demo Photographer", Text(profile.Get(), u"z:DisplayName"));
+    EXPECT_EQ(u"demo", Text(profile.Get(), u"z:LoginName"));
+    const auto token = Soap().back().Header("X-Zenfolio-Token");
+    ASSERT_TRUE(token);
+    EXPECT_FALSE(token->empty());
+
+    // Every request went through the proxy, in absolute form, and the password never left.
+    for (const auto& request : emulator_.Requests()) {
+        EXPECT_EQ(0u, request.target.rfind("http://api.zenfolio.com/", 0)) << request.target;
+        EXPECT_FALSE(Contains(request.body, "zenfolio-demo"));
+        for (const auto& [name, value] : request.headers) EXPECT_FALSE(Contains(value, "zenfolio-demo"));
+    }
+}
+
+TEST_F(ServiceCalls, ASecondLoginCarriesTheFirstTokenAndReplacesIt)
+{
+    LogIn();
+    emulator_.ClearRequests();
+    pal::ComPtr<IXMLDOMNode> profile;
+    ASSERT_EQ(S_OK, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf()));
+    const std::string first = Soap().back().Header("X-Zenfolio-Token").value_or("");
+
+    LogIn();
+    const auto requests = Soap();
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(first, requests[1].Header("X-Zenfolio-Token").value_or("")); // GetChallenge of the second login
+    EXPECT_EQ(first, requests[2].Header("X-Zenfolio-Token").value_or("")); // its Authenticate
+    ASSERT_EQ(S_OK, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf()));
+    EXPECT_NE(first, Soap().back().Header("X-Zenfolio-Token").value_or(first));
+}
+
+TEST_F(ServiceCalls, RefusedLoginsFailAndKeepTheEarlierToken)
+{
+    EXPECT_EQ(E_INVALIDARG, proxy_->Authenticate(u"demo", u""));
+    EXPECT_EQ(E_INVALIDARG, proxy_->Authenticate(nullptr, u"x"));
+    EXPECT_TRUE(emulator_.Requests().empty());
+
+    EXPECT_EQ(E_FAIL, proxy_->Authenticate(u"demo", u"wrong"));
+    LogIn();
+    emulator_.InjectFailure(emulator::Failure::RefuseLogin);
+    EXPECT_EQ(E_FAIL, proxy_->Authenticate(u"demo", u"zenfolio-demo"));
+    emulator_.ClearFailures();
+    pal::ComPtr<IXMLDOMNode> profile;
+    EXPECT_EQ(S_OK, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf()));
+}
+
+TEST_F(ServiceCalls, SendTheirHeadersInOrder)
+{
+    LogIn();
+    pal::ComPtr<IXMLDOMNode> categories;
+    ASSERT_EQ(S_OK, proxy_->GetCategories(categories.ReleaseAndGetAddressOf()));
+    const auto request = Soap().back();
+    const std::vector<std::string> ours = {"User-Agent",      "Content-Type",          "Accept",
+                                           "Accept-Language", "SOAPAction",            "X-Zenfolio-User-Agent",
+                                           "X-Zenfolio-Token"};
+    std::vector<std::string> seen;
+    for (const auto& [name, value] : request.headers)
+        if (std::find(ours.begin(), ours.end(), name) != ours.end()) seen.push_back(name);
+    EXPECT_EQ(ours, seen);
+    EXPECT_EQ("Orvana/1.9.289.0", request.Header("User-Agent").value_or(""));
+    EXPECT_EQ("Orvana/1.9.289.0", request.Header("X-Zenfolio-User-Agent").value_or(""));
+    EXPECT_EQ("http://www.zenfolio.com/api/1.6/GetCategories", request.Header("SOAPAction").value_or(""));
+    EXPECT_EQ("text/xml; charset=utf-8", request.Header("Content-Type").value_or(""));
+}
+
+TEST_F(ServiceCalls, ReadTheAccountsTreeAndCategories)
+{
+    LogIn();
+    pal::ComPtr<IXMLDOMNode> root, categories;
+    ASSERT_EQ(S_OK, proxy_->LoadGroupHierarchy(u"demo", root.ReleaseAndGetAddressOf()));
+    pal::ComPtr<IXMLDOMNodeList> galleries;
+    ASSERT_EQ(S_OK, root->selectNodes(pal::Bstr(u"//z:PhotoSet[z:Type=\"Gallery\"]").Get(),
+                                       galleries.ReleaseAndGetAddressOf()));
+    LONG count = 0;
+    galleries->get_length(&count);
+    EXPECT_EQ(3, count);
+    EXPECT_TRUE(Contains(Soap().back().body, "<loginName>demo</loginName>"));
+
+    ASSERT_EQ(S_OK, proxy_->GetCategories(categories.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(u"China", Text(categories.Get(), u"z:Category[z:Code=\"12003006\"]/z:DisplayName"));
+}
+
+TEST_F(ServiceCalls, PhotoSetRequestsCarryTheirParameters)
+{
+    LogIn();
+    pal::ComPtr<IXMLDOMNode> root, photoSet;
+    ASSERT_EQ(S_OK, proxy_->LoadGroupHierarchy(u"demo", root.ReleaseAndGetAddressOf()));
+    const std::u16string id = Text(root.Get(), u"(//z:PhotoSet)[1]/z:Id");
+
+    ASSERT_EQ(S_OK, proxy_->LoadPhotoSet(id.c_str(), static_cast<tagLOADPHOTOSETLEVEL>(7), 2,
+                                         photoSet.ReleaseAndGetAddressOf()));
+    const std::string body = Soap().back().body;
+    EXPECT_TRUE(Contains(body, "<photoSetId>" + pal::ToUtf8(id) + "</photoSetId><level>Full</level>"
+                                                                  "<includePhotos>true</includePhotos>"))
+        << body;
+    EXPECT_EQ(id, Text(photoSet.Get(), u"z:Id"));
+
+    // An out parameter that already holds a node sends nothing.
+    const auto before = emulator_.Requests().size();
+    IXMLDOMNode* held = photoSet.Get();
+    EXPECT_EQ(E_INVALIDARG, proxy_->LoadPhotoSet(id.c_str(), LOADPHOTOSETLEVEL_LEVEL1, 0, &held));
+    EXPECT_EQ(photoSet.Get(), held);
+    EXPECT_EQ(before, emulator_.Requests().size());
+}
+
+TEST_F(ServiceCalls, CreatingAGalleryWritesTheUpdaterAndReturnsTheNewSet)
+{
+    LogIn();
+    pal::ComPtr<IXMLDOMNode> root, created;
+    ASSERT_EQ(S_OK, proxy_->LoadGroupHierarchy(u"demo", root.ReleaseAndGetAddressOf()));
+    const std::u16string group = Text(root.Get(), u"z:Id");
+
+    ASSERT_EQ(S_OK, proxy_->CreatePhotoSet(group.c_str(), static_cast<tagCREATEPHOTOSETTYPE>(5), u"Harbour", u"",
+                                           nullptr, u"012003006| 12003000 ", u"", created.ReleaseAndGetAddressOf()));
+    const std::string body = Soap().back().body;
+    EXPECT_TRUE(Contains(body, "<type>Gallery</type>")) << body;
+    EXPECT_TRUE(Contains(body, "<Title>Harbour</Title><Caption/><Keywords/>")) << body;
+    EXPECT_TRUE(Contains(body, "<Categories><Category>12003006</Category><Category>12003000</Category></Categories>"
+                               "<CustomReference/>"))
+        << body;
+
+    const std::u16string newId = Text(created.Get(), u"z:Id");
+    EXPECT_FALSE(Text(created.Get(), u"z:UploadUrl").empty());
+    const auto sets = emulator_.PhotoSets("demo");
+    EXPECT_TRUE(std::any_of(sets.begin(), sets.end(), [&](const auto& set) {
+        return std::to_string(set.id) == pal::ToUtf8(newId) && set.title == "Harbour" &&
+               set.categories == std::vector<std::int64_t>{12003006, 12003000};
+    }));
+}
+
+TEST_F(ServiceCalls, FaultsAndForeignRepliesFailTheCall)
+{
+    LogIn();
+    pal::ComPtr<IXMLDOMNode> result;
+    for (const auto failure : {emulator::Failure::ServerFault, emulator::Failure::FaultWithOk,
+                               emulator::Failure::HtmlError, emulator::Failure::DropConnection}) {
+        emulator_.InjectFailure(failure, "GetCategories", 1);
+        EXPECT_EQ(E_FAIL, proxy_->GetCategories(result.ReleaseAndGetAddressOf())) << static_cast<int>(failure);
+        EXPECT_FALSE(result);
+    }
+    EXPECT_EQ(S_OK, proxy_->GetCategories(result.ReleaseAndGetAddressOf()));
+}
+
+} // namespace
