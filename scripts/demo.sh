@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The demo: a fresh prefix, the plug-in registered in it, and what the host sees.
+# The demo: a fresh prefix, the plug-in registered in it, what the host sees,
+# and the service client talking to a local emulator of the service, reached
+# through the proxy setting as a user behind a proxy reaches the real one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-export ORVANA_PREFIX="$PWD/.demo/prefix"
-rm -rf "$ORVANA_PREFIX"
-mkdir -p "$ORVANA_PREFIX"
+demo="$PWD/.demo"
+export ORVANA_PREFIX="$demo/prefix"
+rm -rf "$demo"
+mkdir -p "$ORVANA_PREFIX" "$demo/service"
 host=build/bin/orvana-host
 
 echo "== Registering the plug-in (per user) in $ORVANA_PREFIX"
@@ -17,5 +20,22 @@ echo
 echo "== What the plug-in reports"
 "$host" info
 echo
-echo "== The same as JSON"
-"$host" info --json
+
+echo "== Starting the service emulator"
+coproc EMULATOR { exec build/bin/zenfolio-emulator --port 0 --data "$demo/service"; }
+trap 'kill "$EMULATOR_PID" 2>/dev/null || true; wait "$EMULATOR_PID" 2>/dev/null || true' EXIT
+read -r address <&"${EMULATOR[0]}"
+echo "emulator at $address; http_proxy points there"
+export http_proxy="$address"
+printf 'zenfolio-demo\n' > "$demo/password"
+
+echo
+echo "== The demo account's profile (login by challenge and response)"
+"$host" service --user demo --password-file "$demo/password" profile
+echo
+echo "== Its group tree"
+"$host" service --user demo --password-file "$demo/password" hierarchy
+echo
+echo "== A wrong password"
+printf 'not-the-password\n' > "$demo/wrong"
+"$host" service --user demo --password-file "$demo/wrong" profile || echo "(refused, as it should be)"

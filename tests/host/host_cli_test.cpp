@@ -1,6 +1,9 @@
 // orvana-host as a user runs it: register, list, query and unregister the
 // built component in a fresh prefix.
+#include "emulator/service_emulator.h"
 #include "pal/registry/registry.h"
+#include "host/text_file.h"
+#include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <array>
@@ -84,6 +87,30 @@ TEST_F(HostProgram, ExplainsWhatIsWrongWhenThePluginIsNotRegistered)
     const HostRun unknown = Host("frobnicate");
     EXPECT_EQ(2, unknown.status);
     EXPECT_TRUE(Contains(unknown.output, "usage:")) << unknown.output;
+}
+
+TEST_F(HostProgram, ServiceConsoleLogsInThroughTheProxySettingAndPrintsTheGroupTree)
+{
+    emulator::ServiceEmulator service;
+    service.Start();
+    ASSERT_EQ(0, Host("register --module " + std::string(ORVANA_COMPONENT_PATH)).status);
+    const auto good = prefix_.Path() / "password";
+    const auto bad = prefix_.Path() / "wrong";
+    host::ReplaceFileAtomically(good, "zenfolio-demo\n");
+    host::ReplaceFileAtomically(bad, "not-the-password\n");
+    // The program inherits the proxy setting that leads to the emulator.
+    testing_support::ProxyEnvironment environment;
+    environment.Set("http_proxy", service.Url());
+
+    const HostRun tree = Host("service --user demo --password-file " + good.string() + " hierarchy");
+    ASSERT_EQ(0, tree.status) << tree.output;
+    EXPECT_TRUE(Contains(tree.output, "<LoadGroupHierarchyResult")) << tree.output;
+    EXPECT_TRUE(Contains(tree.output, "<Title>Travel</Title>")) << tree.output;
+
+    const HostRun refused = Host("service --user demo --password-file " + bad.string() + " hierarchy");
+    EXPECT_EQ(1, refused.status);
+    EXPECT_TRUE(Contains(refused.output, "login as demo failed: HRESULT 0x80004005")) << refused.output;
+    service.Stop();
 }
 
 } // namespace

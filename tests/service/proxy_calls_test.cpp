@@ -7,44 +7,16 @@
 #include "pal/text/utf.h"
 #include "service/soap_document.h"
 #include "service/zenfolio_proxy.h"
+#include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 namespace {
-
-// Sets one environment variable for a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedVariable()
-    {
-        if (previous_) {
-            setenv(name_, previous_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
 
 class ServiceCalls : public testing_support::PrefixTest {
 protected:
@@ -53,7 +25,7 @@ protected:
         ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
         hostClasses_.emplace();
         emulator_.Start();
-        proxyVariable_.emplace("http_proxy", emulator_.Url().c_str());
+        proxyEnvironment_.Set("http_proxy", emulator_.Url());
         ASSERT_EQ(S_OK, pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy,
                                                              proxy_.ReleaseAndGetVoidAddress()));
     }
@@ -81,10 +53,7 @@ protected:
     }
     static bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    ScopedVariable noProxy_{"no_proxy", nullptr};
-    ScopedVariable upperNoProxy_{"NO_PROXY", nullptr};
-    ScopedVariable upperProxy_{"HTTP_PROXY", nullptr};
-    std::optional<ScopedVariable> proxyVariable_;
+    testing_support::ProxyEnvironment proxyEnvironment_;
     std::optional<host::HostClassRegistration> hostClasses_;
     emulator::ServiceEmulator emulator_;
     pal::ComPtr<IZenfolioProxy> proxy_;

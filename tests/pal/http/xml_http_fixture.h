@@ -5,7 +5,7 @@
 #include "pal/com/activation.h"
 #include "pal/com/com_ptr.h"
 #include "pal/http/xml_http.h"
-#include "tests/pal/proxy/proxy_environment.h"
+#include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "pal/com/global_memory.h"
 #include "pal/http/winhttp.h"
 #include "pal/proxy/user_proxy_config.h"
-#include "tests/pal/proxy/proxy_environment.h"
+#include "tests/support/proxy_environment.h"
 
 #include <gtest/gtest.h>
 
