@@ -2,9 +2,8 @@
 
 #include "pal/com/hresult_error.h"
 
-#include <openssl/evp.h>
-
 #include <memory>
+#include <openssl/evp.h>
 #include <string>
 
 namespace host {
@@ -23,15 +22,18 @@ constexpr ULONG kChunk = 64 * 1024;
 const EVP_MD* AlgorithmOf(ULONG selector)
 {
     switch (selector & kAlgorithmMask) {
-    case HASHALG_MD5: return EVP_md5();
-    case HASHALG_PROOF: return EVP_sha256();
-    default: return nullptr;
+    case HASHALG_MD5:
+        return EVP_md5();
+    case HASHALG_PROOF:
+        return EVP_sha256();
+    default:
+        return nullptr;
     }
 }
 
 // Puts the stream back where the caller had it, on every path.
 class PositionKeeper {
-public:
+  public:
     explicit PositionKeeper(IStream* stream) : stream_(stream)
     {
         pal::ThrowIfFailed(stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position_));
@@ -45,7 +47,7 @@ public:
     PositionKeeper(const PositionKeeper&) = delete;
     PositionKeeper& operator=(const PositionKeeper&) = delete;
 
-private:
+  private:
     IStream* stream_;
     ULARGE_INTEGER position_{};
 };
@@ -72,9 +74,9 @@ std::string Digest(IStream* stream, const EVP_MD* algorithm)
 std::u16string Base64(const std::string& bytes)
 {
     std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                                       reinterpret_cast<const unsigned char*>(bytes.data()),
-                                       static_cast<int>(bytes.size()));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                        reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
     return std::u16string(text.begin(), text.begin() + length); // Base64 is ASCII
 }
 

@@ -9,7 +9,7 @@
 namespace host {
 
 class Hasher : public pal::ComObjectRoot, public IHostHasher {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IHostHasher>;
 
     HRESULT STDMETHODCALLTYPE ReservedSlot3() override { return E_NOTIMPL; }

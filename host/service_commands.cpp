@@ -21,7 +21,7 @@ namespace host {
 namespace {
 
 class ComApartment {
-public:
+  public:
     ComApartment() { pal::ThrowIfFailed(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
     ~ComApartment() { CoUninitialize(); }
     ComApartment(const ComApartment&) = delete;
@@ -47,8 +47,8 @@ std::string ReadPassword(const std::string& file)
 // The words that are not options: the command, then its argument.
 Arguments Positional(const Arguments& args)
 {
-    static const Arguments kWithValue = {"--user", "--password-file", "--level", "--group",
-                                         "--title", "--caption", "--categories"};
+    static const Arguments kWithValue = {"--user",  "--password-file", "--level",     "--group",
+                                         "--title", "--caption",       "--categories"};
     Arguments words;
     for (std::size_t n = 0; n < args.size(); ++n) {
         if (std::find(kWithValue.begin(), kWithValue.end(), args[n]) != kWithValue.end()) {
@@ -87,8 +87,8 @@ HRESULT RunCall(IZenfolioProxy* proxy, const Arguments& words, const std::u16str
     if (command == "create-gallery") {
         const std::u16string group = option("--group"), title = option("--title"), caption = option("--caption"),
                              categories = option("--categories");
-        return proxy->CreatePhotoSet(group.c_str(), CREATEPHOTOSETTYPE_GALLERY, title.c_str(), caption.c_str(),
-                                     nullptr, categories.c_str(), nullptr, out);
+        return proxy->CreatePhotoSet(group.c_str(), CREATEPHOTOSETTYPE_GALLERY, title.c_str(), caption.c_str(), nullptr,
+                                     categories.c_str(), nullptr, out);
     }
     throw std::runtime_error("unknown service command '" + command +
                              "' (profile, hierarchy, categories, photoset, create-gallery)");
@@ -100,7 +100,8 @@ int RunService(const Arguments& args)
 {
     const std::string user = OptionValue(args, "--user");
     const std::string passwordFile = OptionValue(args, "--password-file");
-    if (user.empty() || passwordFile.empty()) throw std::runtime_error("service needs --user NAME and --password-file FILE");
+    if (user.empty() || passwordFile.empty())
+        throw std::runtime_error("service needs --user NAME and --password-file FILE");
     const Arguments words = Positional(args);
     if (words.empty())
         throw std::runtime_error("service needs a command: profile, hierarchy, categories, photoset, create-gallery");
@@ -126,7 +127,8 @@ int RunService(const Arguments& args)
         return 0;
     }
     pal::Bstr xml;
-    if (const HRESULT hr = result->get_xml(xml.ReleaseAndGetAddressOf()); FAILED(hr)) return Fail("reading the reply", hr);
+    if (const HRESULT hr = result->get_xml(xml.ReleaseAndGetAddressOf()); FAILED(hr))
+        return Fail("reading the reply", hr);
     std::cout << pal::ToUtf8(xml.View()) << '\n';
     return 0;
 }

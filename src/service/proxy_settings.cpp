@@ -22,13 +22,15 @@ bool IsRecoverable(DWORD error)
     case ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT:
     case ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT:
     case ERROR_WINHTTP_AUTO_PROXY_SERVICE_ERROR:
-    case ERROR_WINHTTP_AUTODETECTION_FAILED: return true;
-    default: return false;
+    case ERROR_WINHTTP_AUTODETECTION_FAILED:
+        return true;
+    default:
+        return false;
     }
 }
 
 class InternetHandle {
-public:
+  public:
     explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
     ~InternetHandle()
     {
@@ -38,13 +40,13 @@ public:
     InternetHandle& operator=(const InternetHandle&) = delete;
     HINTERNET Get() const { return handle_; }
 
-private:
+  private:
     HINTERNET handle_;
 };
 
 // A global-memory string, freed unless handed on.
 class GlobalString {
-public:
+  public:
     GlobalString() = default;
     explicit GlobalString(LPWSTR text) : text_(text) {}
     ~GlobalString()
@@ -62,7 +64,7 @@ public:
     LPWSTR Get() const { return text_; }
     LPWSTR Release() { return std::exchange(text_, nullptr); }
 
-private:
+  private:
     LPWSTR text_ = nullptr;
 };
 
@@ -98,8 +100,8 @@ void ProxySettings::Clear() noexcept
 DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
 {
     InternetHandle temporary(session ? nullptr
-                                     : WinHttpOpen(u"Orvana", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+                                     : WinHttpOpen(u"Orvana", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                                   WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) session = temporary.Get();
 
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};

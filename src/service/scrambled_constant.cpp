@@ -31,10 +31,10 @@ constexpr DWORD kValueKey = 0x1F2E3D4C;
 constexpr ScrambledText kName(u"X-Zenfolio-User-Agent", kNameKey);
 constexpr ScrambledText kValue(u"Orvana/1.9.289.0", kValueKey);
 
-constexpr ScrambledConstant kNameRecord{static_cast<DWORD>(kName.kBytes), kNameKey,
-                                        {'O', 'R', 'V', 'S', 'C', 'R', 'M', '1'}, kName.bytes.data()};
-constexpr ScrambledConstant kValueRecord{static_cast<DWORD>(kValue.kBytes), kValueKey,
-                                         {'O', 'R', 'V', 'S', 'C', 'R', 'M', '1'}, kValue.bytes.data()};
+constexpr ScrambledConstant kNameRecord{
+    static_cast<DWORD>(kName.kBytes), kNameKey, {'O', 'R', 'V', 'S', 'C', 'R', 'M', '1'}, kName.bytes.data()};
+constexpr ScrambledConstant kValueRecord{
+    static_cast<DWORD>(kValue.kBytes), kValueKey, {'O', 'R', 'V', 'S', 'C', 'R', 'M', '1'}, kValue.bytes.data()};
 
 } // namespace
 
@@ -66,7 +66,13 @@ void Release(const ScrambledConstant& record)
     store.erase(found);
 }
 
-const ScrambledConstant& ClientHeaderName() { return kNameRecord; }
-const ScrambledConstant& ClientHeaderValue() { return kValueRecord; }
+const ScrambledConstant& ClientHeaderName()
+{
+    return kNameRecord;
+}
+const ScrambledConstant& ClientHeaderValue()
+{
+    return kValueRecord;
+}
 
 } // namespace orvana

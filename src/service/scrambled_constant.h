@@ -28,9 +28,11 @@ constexpr void TransformScrambled(BYTE* bytes, std::size_t size, DWORD key)
         DWORD word = static_cast<DWORD>(bytes[i]) | static_cast<DWORD>(bytes[i + 1]) << 8 |
                      static_cast<DWORD>(bytes[i + 2]) << 16 | static_cast<DWORD>(bytes[i + 3]) << 24;
         word ^= key;
-        for (int b = 0; b < 4; ++b) bytes[i + static_cast<std::size_t>(b)] = static_cast<BYTE>(word >> (8 * b));
+        for (int b = 0; b < 4; ++b)
+            bytes[i + static_cast<std::size_t>(b)] = static_cast<BYTE>(word >> (8 * b));
     }
-    for (; i < size; ++i) bytes[i] ^= static_cast<BYTE>(key >> (i % 31));
+    for (; i < size; ++i)
+        bytes[i] ^= static_cast<BYTE>(key >> (i % 31));
 }
 
 // The scrambled UTF-16LE bytes of a text, terminator included.
@@ -56,14 +58,14 @@ void Release(const ScrambledConstant& record);
 
 // Holds a record's plain text for a scope.
 class UnscrambledText {
-public:
+  public:
     explicit UnscrambledText(const ScrambledConstant& record) : record_(record), text_(Unscramble(record)) {}
     ~UnscrambledText() { Release(record_); }
     UnscrambledText(const UnscrambledText&) = delete;
     UnscrambledText& operator=(const UnscrambledText&) = delete;
     LPCWSTR Get() const noexcept { return text_; }
 
-private:
+  private:
     const ScrambledConstant& record_;
     LPCWSTR text_;
 };

@@ -18,7 +18,10 @@ namespace {
 
 constexpr UINT kIdsNodeNotFound = 201;
 
-pal::Bstr MakeBstr(std::u16string_view text) { return pal::Bstr(text); }
+pal::Bstr MakeBstr(std::u16string_view text)
+{
+    return pal::Bstr(text);
+}
 
 HRESULT SetStringProperty(IXMLDOMDocument2* document, std::u16string_view name, std::u16string_view value)
 {
@@ -45,8 +48,10 @@ std::u16string Trim(std::u16string_view piece)
 {
     auto space = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
     std::size_t first = 0, last = piece.size();
-    while (first < last && space(piece[first])) ++first;
-    while (last > first && space(piece[last - 1])) --last;
+    while (first < last && space(piece[first]))
+        ++first;
+    while (last > first && space(piece[last - 1]))
+        --last;
     return std::u16string(piece.substr(first, last - first));
 }
 
@@ -75,8 +80,8 @@ HRESULT BindSelectionNamespaces(IXMLDOMDocument2* document)
 {
     HRESULT hr = SetStringProperty(document, u"SelectionLanguage", u"XPath");
     if (FAILED(hr)) return hr;
-    const std::u16string namespaces = std::u16string(u"xmlns:s=\"") + kSoapEnvelopeNamespace + u"\" xmlns:z=\"" +
-                                      kServiceNamespace + u"\"";
+    const std::u16string namespaces =
+        std::u16string(u"xmlns:s=\"") + kSoapEnvelopeNamespace + u"\" xmlns:z=\"" + kServiceNamespace + u"\"";
     return SetStringProperty(document, u"SelectionNamespaces", namespaces);
 }
 

@@ -17,13 +17,12 @@ namespace {
 HRESULT CreateHttpRequest(pal::ComPtr<IXMLHTTPRequest>& request)
 {
     static constexpr const CLSID* kClasses[] = {
-        &CLSID_ServerXMLHTTP60, &CLSID_ServerXMLHTTP40, &CLSID_ServerXMLHTTP30, &CLSID_ServerXMLHTTP,
-        &CLSID_XMLHTTP60,       &CLSID_XMLHTTP40,       &CLSID_XMLHTTP30,       &CLSID_XMLHTTP26,
-        &CLSID_XMLHTTP,
+        &CLSID_ServerXMLHTTP60, &CLSID_ServerXMLHTTP40, &CLSID_ServerXMLHTTP30, &CLSID_ServerXMLHTTP, &CLSID_XMLHTTP60,
+        &CLSID_XMLHTTP40,       &CLSID_XMLHTTP30,       &CLSID_XMLHTTP26,       &CLSID_XMLHTTP,
     };
     for (const CLSID* clsid : kClasses)
-        if (SUCCEEDED(CoCreateInstance(*clsid, nullptr, CLSCTX_ALL, IID_IXMLHTTPRequest,
-                                       request.ReleaseAndGetVoidAddress())))
+        if (SUCCEEDED(
+                CoCreateInstance(*clsid, nullptr, CLSCTX_ALL, IID_IXMLHTTPRequest, request.ReleaseAndGetVoidAddress())))
             return S_OK;
     return E_NOINTERFACE;
 }
@@ -99,8 +98,9 @@ HRESULT Post(IXMLHTTPRequest* http, IXMLDOMDocument2* request, const SoapClient&
     HRESULT sent;
     if (SUCCEEDED(http->QueryInterface(IID_IServerXMLHTTPRequest2, server.ReleaseAndGetVoidAddress()))) {
         ProxySettings settings;
-        sent = DiscoverProxy(settings, nullptr, kServiceEndpoint) == 0 ? ApplyProxyToXmlHttp(settings, server.Get(), text)
-                                                                       : http->send(text);
+        sent = DiscoverProxy(settings, nullptr, kServiceEndpoint) == 0
+                   ? ApplyProxyToXmlHttp(settings, server.Get(), text)
+                   : http->send(text);
     } else {
         sent = http->send(text);
     }

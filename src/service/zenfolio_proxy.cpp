@@ -10,16 +10,25 @@
 
 namespace {
 
-bool Empty(LPCWSTR text) { return !text || !*text; }
+bool Empty(LPCWSTR text)
+{
+    return !text || !*text;
+}
 
-bool BadOut(IXMLDOMNode** out) { return !out || *out; }
+bool BadOut(IXMLDOMNode** out)
+{
+    return !out || *out;
+}
 
 const char16_t* LevelText(tagLOADPHOTOSETLEVEL level)
 {
     switch (level) {
-    case LOADPHOTOSETLEVEL_LEVEL1: return u"Level1";
-    case LOADPHOTOSETLEVEL_LEVEL2: return u"Level2";
-    default: return u"Full";
+    case LOADPHOTOSETLEVEL_LEVEL1:
+        return u"Level1";
+    case LOADPHOTOSETLEVEL_LEVEL2:
+        return u"Level2";
+    default:
+        return u"Full";
     }
 }
 
@@ -122,7 +131,8 @@ HRESULT CZenfolioProxy::CreatePhotoSet(LPCWSTR lpszGroupID, tagCREATEPHOTOSETTYP
                                      nType == CREATEPHOTOSETTYPE_COLLECTION ? u"Collection" : u"Gallery");
         if (SUCCEEDED(hr)) hr = SetRequestParameter(request, u"z:updater/z:Title", lpszTitle);
         // An empty caption or reference leaves its empty element in the request.
-        if (SUCCEEDED(hr) && !Empty(lpszCaption)) hr = SetRequestParameter(request, u"z:updater/z:Caption", lpszCaption);
+        if (SUCCEEDED(hr) && !Empty(lpszCaption))
+            hr = SetRequestParameter(request, u"z:updater/z:Caption", lpszCaption);
         if (SUCCEEDED(hr))
             hr = orvana::FillRequestList(request, lpszKeywords, u"z:updater/z:Keywords/z:Keyword", false);
         if (SUCCEEDED(hr))

@@ -7,14 +7,14 @@
 #include "pal/com/com_ptr.h"
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
-#include "plugin/orvana_publishing.h"
 #include "pal/http/winhttp.h"
+#include "plugin/orvana_publishing.h"
 #include "service/soap_transport.h"
 
 #include <functional>
 
 class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public ISupportErrorInfo {
-public:
+  public:
     using Interfaces = pal::InterfaceList<IZenfolioProxy, ISupportErrorInfo>;
 
     CZenfolioProxy();
@@ -40,7 +40,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
 
-private:
+  private:
     // Loads a template, lets fill set its parameters, calls, and hands the
     // result element to out (S_OK also when the reply had none).
     using FillRequest = std::function<HRESULT(IXMLDOMDocument2*)>;

@@ -24,8 +24,8 @@ std::string DecodeBase64(const pal::Bstr& text)
     const std::string encoded = pal::ToUtf8(text.View());
     if (encoded.empty()) return {};
     DWORD size = 0;
-    if (!CryptStringToBinaryA(encoded.c_str(), static_cast<DWORD>(encoded.size()), CRYPT_STRING_BASE64, nullptr,
-                              &size, nullptr, nullptr))
+    if (!CryptStringToBinaryA(encoded.c_str(), static_cast<DWORD>(encoded.size()), CRYPT_STRING_BASE64, nullptr, &size,
+                              nullptr, nullptr))
         throw pal::HResultError(E_FAIL);
     std::string bytes(size, '\0');
     if (!CryptStringToBinaryA(encoded.c_str(), static_cast<DWORD>(encoded.size()), CRYPT_STRING_BASE64,
@@ -49,10 +49,9 @@ pal::ComPtr<IStream> StreamOf(std::string_view first, std::string_view second)
 
 HRESULT CZenfolioProxy::RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMNode>& challenge)
 {
-    HRESULT hr = CallWithTemplate(orvana::kTemplateGetChallenge, challenge.ReleaseAndGetAddressOf(),
-                                  [&](IXMLDOMDocument2* request) {
-                                      return orvana::SetRequestParameter(request, u"z:loginName", loginName);
-                                  });
+    HRESULT hr = CallWithTemplate(
+        orvana::kTemplateGetChallenge, challenge.ReleaseAndGetAddressOf(),
+        [&](IXMLDOMDocument2* request) { return orvana::SetRequestParameter(request, u"z:loginName", loginName); });
     if (FAILED(hr)) return hr;
     return challenge ? S_OK : E_FAIL;
 }
@@ -62,25 +61,24 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
     if (!lpszLoginName || !*lpszLoginName || !lpszPassword || !*lpszPassword) return E_INVALIDARG;
     return pal::Boundary([&]() -> HRESULT {
         pal::ComPtr<IHostHasher> hasher;
-        HRESULT hr = CoCreateInstance(CLSID_HostHasher, nullptr, CLSCTX_ALL, IID_IHostHasher,
-                                      hasher.ReleaseAndGetVoidAddress());
+        HRESULT hr =
+            CoCreateInstance(CLSID_HostHasher, nullptr, CLSCTX_ALL, IID_IHostHasher, hasher.ReleaseAndGetVoidAddress());
         if (FAILED(hr)) return hr;
 
         pal::ComPtr<IXMLDOMNode> challengeReply;
         if (FAILED(hr = RequestChallenge(lpszLoginName, challengeReply))) return hr;
 
         pal::Bstr saltText, challengeText, passwordHash, proof;
-        if (FAILED(hr = orvana::GetNodeText(challengeReply.Get(), u"z:PasswordSalt",
-                                            saltText.ReleaseAndGetAddressOf())))
+        if (FAILED(hr =
+                       orvana::GetNodeText(challengeReply.Get(), u"z:PasswordSalt", saltText.ReleaseAndGetAddressOf())))
             return hr;
         std::string password = pal::ToUtf8(lpszPassword);
         const pal::ComPtr<IStream> salted = StreamOf(DecodeBase64(saltText), password);
         orvana::SecureWipe(password.data(), password.size());
-        if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf())))
-            return hr;
+        if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf()))) return hr;
 
-        if (FAILED(hr = orvana::GetNodeText(challengeReply.Get(), u"z:Challenge",
-                                            challengeText.ReleaseAndGetAddressOf())))
+        if (FAILED(
+                hr = orvana::GetNodeText(challengeReply.Get(), u"z:Challenge", challengeText.ReleaseAndGetAddressOf())))
             return hr;
         const std::string_view hashBytes(reinterpret_cast<const char*>(passwordHash.Get()),
                                          SysStringByteLen(passwordHash.Get()));

@@ -7,14 +7,13 @@
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 
 namespace {
 
 class HostHasher : public testing_support::PrefixTest {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));

@@ -1,8 +1,8 @@
 // orvana-host as a user runs it: register, list, query and unregister the
 // built component in a fresh prefix.
 #include "emulator/service_emulator.h"
-#include "pal/registry/registry.h"
 #include "host/text_file.h"
+#include "pal/registry/registry.h"
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 

@@ -10,24 +10,24 @@
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
 namespace {
 
 class ServiceCalls : public testing_support::PrefixTest {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
         hostClasses_.emplace();
         emulator_.Start();
         proxyEnvironment_.Set("http_proxy", emulator_.Url());
-        ASSERT_EQ(S_OK, pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy,
-                                                             proxy_.ReleaseAndGetVoidAddress()));
+        ASSERT_EQ(S_OK,
+                  pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, proxy_.ReleaseAndGetVoidAddress()));
     }
     void TearDown() override
     {
@@ -42,7 +42,8 @@ protected:
     std::vector<emulator::RecordedRequest> Soap() const
     {
         auto requests = emulator_.Requests();
-        std::erase_if(requests, [](const auto& r) { return r.target.find("/api/1.6/zfapi.asmx") == std::string::npos; });
+        std::erase_if(requests,
+                      [](const auto& r) { return r.target.find("/api/1.6/zfapi.asmx") == std::string::npos; });
         return requests;
     }
     static std::u16string Text(IXMLDOMNode* node, const char16_t* xpath)
@@ -51,7 +52,10 @@ protected:
         EXPECT_EQ(S_OK, orvana::GetNodeText(node, xpath, text.ReleaseAndGetAddressOf()));
         return text.Str();
     }
-    static bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+    static bool Contains(const std::string& text, const std::string& part)
+    {
+        return text.find(part) != std::string::npos;
+    }
 
     testing_support::ProxyEnvironment proxyEnvironment_;
     std::optional<host::HostClassRegistration> hostClasses_;
@@ -79,7 +83,8 @@ TEST_F(ServiceCalls, LogsInByChallengeAndCarriesTheTokenFromThenOn)
     for (const auto& request : emulator_.Requests()) {
         EXPECT_EQ(0u, request.target.rfind("http://api.zenfolio.com/", 0)) << request.target;
         EXPECT_FALSE(Contains(request.body, "zenfolio-demo"));
-        for (const auto& [name, value] : request.headers) EXPECT_FALSE(Contains(value, "zenfolio-demo"));
+        for (const auto& [name, value] : request.headers)
+            EXPECT_FALSE(Contains(value, "zenfolio-demo"));
     }
 }
 
@@ -121,9 +126,8 @@ TEST_F(ServiceCalls, SendTheirHeadersInOrder)
     pal::ComPtr<IXMLDOMNode> categories;
     ASSERT_EQ(S_OK, proxy_->GetCategories(categories.ReleaseAndGetAddressOf()));
     const auto request = Soap().back();
-    const std::vector<std::string> ours = {"User-Agent",      "Content-Type",          "Accept",
-                                           "Accept-Language", "SOAPAction",            "X-Zenfolio-User-Agent",
-                                           "X-Zenfolio-Token"};
+    const std::vector<std::string> ours = {"User-Agent", "Content-Type",          "Accept",          "Accept-Language",
+                                           "SOAPAction", "X-Zenfolio-User-Agent", "X-Zenfolio-Token"};
     std::vector<std::string> seen;
     for (const auto& [name, value] : request.headers)
         if (std::find(ours.begin(), ours.end(), name) != ours.end()) seen.push_back(name);
@@ -141,7 +145,7 @@ TEST_F(ServiceCalls, ReadTheAccountsTreeAndCategories)
     ASSERT_EQ(S_OK, proxy_->LoadGroupHierarchy(u"demo", root.ReleaseAndGetAddressOf()));
     pal::ComPtr<IXMLDOMNodeList> galleries;
     ASSERT_EQ(S_OK, root->selectNodes(pal::Bstr(u"//z:PhotoSet[z:Type=\"Gallery\"]").Get(),
-                                       galleries.ReleaseAndGetAddressOf()));
+                                      galleries.ReleaseAndGetAddressOf()));
     LONG count = 0;
     galleries->get_length(&count);
     EXPECT_EQ(3, count);
@@ -161,8 +165,9 @@ TEST_F(ServiceCalls, PhotoSetRequestsCarryTheirParameters)
     ASSERT_EQ(S_OK, proxy_->LoadPhotoSet(id.c_str(), static_cast<tagLOADPHOTOSETLEVEL>(7), 2,
                                          photoSet.ReleaseAndGetAddressOf()));
     const std::string body = Soap().back().body;
-    EXPECT_TRUE(Contains(body, "<photoSetId>" + pal::ToUtf8(id) + "</photoSetId><level>Full</level>"
-                                                                  "<includePhotos>true</includePhotos>"))
+    EXPECT_TRUE(Contains(body, "<photoSetId>" + pal::ToUtf8(id) +
+                                   "</photoSetId><level>Full</level>"
+                                   "<includePhotos>true</includePhotos>"))
         << body;
     EXPECT_EQ(id, Text(photoSet.Get(), u"z:Id"));
 
@@ -210,6 +215,52 @@ TEST_F(ServiceCalls, FaultsAndForeignRepliesFailTheCall)
         EXPECT_FALSE(result);
     }
     EXPECT_EQ(S_OK, proxy_->GetCategories(result.ReleaseAndGetAddressOf()));
+}
+
+// Accounts whose passwords and salts test the bytes that go into the digests.
+class ServiceLogins : public testing_support::PrefixTest {
+  protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        hostClasses_.emplace();
+        const auto accounts = prefix_.Path() / "accounts";
+        std::ofstream(accounts) << "[account]\nlogin = ines\npassword = Kaffee-Straße-日本\n\n"
+                                   "[account]\nlogin = nosalt\nemail = nosalt@example.com\npassword = plain\nsalt =\n";
+        emulator::Options options;
+        options.accounts_file = accounts.string();
+        emulator_.emplace(options);
+        emulator_->Start();
+        proxyEnvironment_.Set("http_proxy", emulator_->Url());
+        ASSERT_EQ(S_OK,
+                  pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, proxy_.ReleaseAndGetVoidAddress()));
+    }
+    void TearDown() override
+    {
+        proxy_.Reset();
+        emulator_->Stop();
+        hostClasses_.reset();
+        CoUninitialize();
+    }
+
+    testing_support::ProxyEnvironment proxyEnvironment_;
+    std::optional<host::HostClassRegistration> hostClasses_;
+    std::optional<emulator::ServiceEmulator> emulator_;
+    pal::ComPtr<IZenfolioProxy> proxy_;
+};
+
+TEST_F(ServiceLogins, ANonAsciiPasswordIsDigestedAsUtf8)
+{
+    EXPECT_EQ(S_OK, proxy_->Authenticate(u"ines", u"Kaffee-Straße-日本"));
+    EXPECT_EQ(E_FAIL, proxy_->Authenticate(u"ines", u"Kaffee-Strasse-日本"));
+}
+
+TEST_F(ServiceLogins, ASaltOfNoBytesLeavesOnlyThePasswordInTheFirstDigest)
+{
+    EXPECT_EQ(S_OK, proxy_->Authenticate(u"nosalt@example.com", u"plain"));
+    const auto requests = emulator_->Requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_NE(std::string::npos, requests.front().body.find("<loginName>nosalt@example.com</loginName>"));
 }
 
 } // namespace

@@ -2,9 +2,8 @@
 // unscrambling gives them back, cached until released.
 #include "service/scrambled_constant.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,7 +14,8 @@ TEST(ScrambledConstant, TheTransformIsItsOwnInverseForEveryTailLength)
 {
     for (std::size_t size = 0; size <= 9; ++size) {
         std::vector<BYTE> bytes(size);
-        for (std::size_t n = 0; n < size; ++n) bytes[n] = static_cast<BYTE>(0x30 + n);
+        for (std::size_t n = 0; n < size; ++n)
+            bytes[n] = static_cast<BYTE>(0x30 + n);
         const std::vector<BYTE> original = bytes;
         orvana::TransformScrambled(bytes.data(), size, 0xA5C3F00F);
         if (size >= 4) {
@@ -49,9 +49,11 @@ TEST(ScrambledConstant, ThreadsUnscramblingAtOnceAllSeeTheText)
     std::vector<std::u16string> seen(8);
     for (std::size_t n = 0; n < seen.size(); ++n)
         threads.emplace_back([&, n] { seen[n] = orvana::Unscramble(orvana::ClientHeaderValue()); });
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     orvana::Release(orvana::ClientHeaderValue());
-    for (const auto& text : seen) EXPECT_EQ(u"Orvana/1.9.289.0", text);
+    for (const auto& text : seen)
+        EXPECT_EQ(u"Orvana/1.9.289.0", text);
 }
 
 } // namespace

@@ -8,13 +8,12 @@
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
 
 class SoapDocument : public testing_support::PrefixTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
     void TearDown() override { CoUninitialize(); }
 
@@ -52,7 +51,8 @@ TEST_F(SoapDocument, TheGalleryTemplateHoldsOnePrototypeOfEachList)
 {
     const auto request = Template(orvana::kTemplateCreatePhotoSet);
     const std::u16string xml = Xml(request.Get());
-    EXPECT_TRUE(Contains(xml, u"<Keywords><Keyword/></Keywords><Categories><Category/></Categories>")) << pal::ToUtf8(xml);
+    EXPECT_TRUE(Contains(xml, u"<Keywords><Keyword/></Keywords><Categories><Category/></Categories>"))
+        << pal::ToUtf8(xml);
     EXPECT_TRUE(Contains(xml, u"<updater><Title/><Caption/>"));
     EXPECT_TRUE(Contains(xml, u"<CustomReference/></updater>"));
 }
@@ -91,9 +91,9 @@ TEST_F(SoapDocument, RepliesReduceToTheirResultOrFault)
     pal::ComPtr<IXMLDOMNode> result;
     const std::u16string ns = orvana::kServiceNamespace;
 
-    EXPECT_EQ(S_OK, orvana::ExtractResult(
-                        Reply(u"<XResponse xmlns=\"" + ns + u"\"><XResult>ok</XResult></XResponse>").Get(),
-                        result.ReleaseAndGetAddressOf(), fault));
+    EXPECT_EQ(S_OK,
+              orvana::ExtractResult(Reply(u"<XResponse xmlns=\"" + ns + u"\"><XResult>ok</XResult></XResponse>").Get(),
+                                    result.ReleaseAndGetAddressOf(), fault));
     EXPECT_FALSE(fault);
     ASSERT_TRUE(result);
     pal::Bstr text;
@@ -105,8 +105,9 @@ TEST_F(SoapDocument, RepliesReduceToTheirResultOrFault)
     EXPECT_FALSE(result);
     EXPECT_EQ(E_FAIL, orvana::ExtractResult(Reply(u"").Get(), result.ReleaseAndGetAddressOf(), fault));
 
-    EXPECT_EQ(S_FALSE, orvana::ExtractResult(Reply(u"<soap:Fault><faultcode>soap:Client</faultcode></soap:Fault>").Get(),
-                                             result.ReleaseAndGetAddressOf(), fault));
+    EXPECT_EQ(S_FALSE,
+              orvana::ExtractResult(Reply(u"<soap:Fault><faultcode>soap:Client</faultcode></soap:Fault>").Get(),
+                                    result.ReleaseAndGetAddressOf(), fault));
     EXPECT_TRUE(fault);
 }
 

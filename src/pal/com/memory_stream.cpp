@@ -19,7 +19,6 @@ constexpr IID kIidHGlobalStream = pal::MakeGuid("6B1E5C1A-7F0D-4C52-9E0B-2D6F3A8
 // HGLOBAL streams are 32-bit, as on Windows.
 constexpr ULONGLONG kMaxSize = 0xFFFFFFFFull;
 
-
 // The block behind a stream and its clones. The stream's size is the block's
 // GlobalSize; growth is amortised inside GlobalReAlloc.
 class SharedBlock {

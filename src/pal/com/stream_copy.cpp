@@ -11,8 +11,8 @@ namespace {
 constexpr ULONGLONG kCopyChunk = 64 * 1024;
 }
 
-HRESULT CopyStreamThroughBuffer(ISequentialStream* source, IStream* target, ULARGE_INTEGER cb,
-                                ULARGE_INTEGER* pcbRead, ULARGE_INTEGER* pcbWritten)
+HRESULT CopyStreamThroughBuffer(ISequentialStream* source, IStream* target, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                                ULARGE_INTEGER* pcbWritten)
 {
     ULONGLONG totalRead = 0;
     ULONGLONG totalWritten = 0;

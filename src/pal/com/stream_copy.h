@@ -7,7 +7,7 @@
 
 namespace pal {
 
-HRESULT CopyStreamThroughBuffer(ISequentialStream* source, IStream* target, ULARGE_INTEGER cb,
-                                ULARGE_INTEGER* pcbRead, ULARGE_INTEGER* pcbWritten);
+HRESULT CopyStreamThroughBuffer(ISequentialStream* source, IStream* target, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                                ULARGE_INTEGER* pcbWritten);
 
 } // namespace pal

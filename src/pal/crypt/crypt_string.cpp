@@ -1,9 +1,8 @@
 #include "pal/crypt/crypt_string.h"
 
-#include <openssl/evp.h>
-
 #include <cstring>
 #include <memory>
+#include <openssl/evp.h>
 #include <string>
 #include <vector>
 
@@ -40,8 +39,9 @@ bool DecodeBase64(const char* text, std::size_t length, std::vector<BYTE>& out)
 
 } // namespace
 
-STDAPI_(BOOL) CryptStringToBinaryA(LPCSTR pszString, DWORD cchString, DWORD dwFlags, BYTE* pbBinary,
-                                   DWORD* pcbBinary, DWORD* pdwSkip, DWORD* pdwFlags)
+STDAPI_(BOOL)
+CryptStringToBinaryA(LPCSTR pszString, DWORD cchString, DWORD dwFlags, BYTE* pbBinary, DWORD* pcbBinary, DWORD* pdwSkip,
+                     DWORD* pdwFlags)
 {
     if (!pszString || !pcbBinary || dwFlags != CRYPT_STRING_BASE64) return FALSE;
     const std::size_t length = cchString ? cchString : std::strlen(pszString);

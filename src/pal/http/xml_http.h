@@ -25,18 +25,22 @@ struct IXMLHTTPRequest : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_responseText(BSTR* pbstrBody) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_readyState(LONG* plState) = 0;
 
-protected:
+  protected:
     ~IXMLHTTPRequest() = default;
 };
 
-enum SXH_PROXY_SETTING : LONG { SXH_PROXY_SET_DEFAULT = 0, SXH_PROXY_SET_PRECONFIG = 0, SXH_PROXY_SET_DIRECT = 1,
-                                SXH_PROXY_SET_PROXY = 2 };
+enum SXH_PROXY_SETTING : LONG {
+    SXH_PROXY_SET_DEFAULT = 0,
+    SXH_PROXY_SET_PRECONFIG = 0,
+    SXH_PROXY_SET_DIRECT = 1,
+    SXH_PROXY_SET_PROXY = 2
+};
 
 struct IServerXMLHTTPRequest : IXMLHTTPRequest {
     virtual HRESULT STDMETHODCALLTYPE setTimeouts(LONG resolveTimeout, LONG connectTimeout, LONG sendTimeout,
                                                   LONG receiveTimeout) = 0;
 
-protected:
+  protected:
     ~IServerXMLHTTPRequest() = default;
 };
 
@@ -45,7 +49,7 @@ struct IServerXMLHTTPRequest2 : IServerXMLHTTPRequest {
     virtual HRESULT STDMETHODCALLTYPE setProxy(SXH_PROXY_SETTING proxySetting, VARIANT varProxyServer,
                                                VARIANT varBypassList) = 0;
 
-protected:
+  protected:
     ~IServerXMLHTTPRequest2() = default;
 };
 

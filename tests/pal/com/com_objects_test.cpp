@@ -237,8 +237,7 @@ const pal::BuiltinClass g_builtinThing{kBuiltinThing, &pal::CreateComObject<Thin
 TEST_F(Activation, FindsBuiltinClassesUnlessTheRegistryNamesAModuleForThem)
 {
     pal::ComPtr<ISecond> made;
-    ASSERT_EQ(S_OK,
-              CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, made.ReleaseAndGetVoidAddress()));
+    ASSERT_EQ(S_OK, CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, made.ReleaseAndGetVoidAddress()));
     EXPECT_EQ(2, made->Second());
 
     const std::u16string key = u"Software\\Classes\\CLSID\\" + pal::GuidToString(kBuiltinThing) + u"\\InprocServer32";

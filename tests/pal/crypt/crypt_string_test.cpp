@@ -2,7 +2,6 @@
 #include "pal/crypt/crypt_string.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
