@@ -1,3 +1,4 @@
+#include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
 #include "host/json_writer.h"
@@ -18,15 +19,6 @@
 namespace host {
 
 namespace {
-
-// Joins the apartment for the life of a command.
-class ComApartment {
-  public:
-    ComApartment() { pal::ThrowIfFailed(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
-    ~ComApartment() { CoUninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-};
 
 std::string HresultText(HRESULT hr)
 {

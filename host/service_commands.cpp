@@ -1,6 +1,7 @@
 // orvana-host service: a console for the service client. It goes through the
 // same proxy object the publisher uses: log in, run one call, print the
 // result element as XML.
+#include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
 #include "host/text_file.h"
@@ -19,14 +20,6 @@
 namespace host {
 
 namespace {
-
-class ComApartment {
-  public:
-    ComApartment() { pal::ThrowIfFailed(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
-    ~ComApartment() { CoUninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-};
 
 int Fail(const std::string& what, HRESULT hr)
 {

@@ -4,6 +4,7 @@
 #include "pal/http/last_error.h"
 
 #include <utility>
+#include <vector>
 
 namespace orvana {
 
@@ -117,33 +118,31 @@ DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
     GlobalString staticProxy(config.lpszProxy);
     GlobalString staticBypass(config.lpszProxyBypass);
 
-    GlobalString proxy, bypass;
-    BOOL automatic = FALSE;
-    bool found = false;
+    // The automatic sources in turn: detection when it is on, then the script.
+    std::vector<WINHTTP_AUTOPROXY_OPTIONS> sources;
     if (autoDetect) {
-        WINHTTP_AUTOPROXY_OPTIONS options{};
-        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
-        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-        const DWORD error = AskAutomaticProxy(session, url, options, proxy, bypass);
+        WINHTTP_AUTOPROXY_OPTIONS detection{};
+        detection.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+        detection.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+        sources.push_back(detection);
+    }
+    if (scriptUrl.Get()) {
+        WINHTTP_AUTOPROXY_OPTIONS script{};
+        script.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+        script.lpszAutoConfigUrl = scriptUrl.Get();
+        sources.push_back(script);
+    }
+    GlobalString proxy, bypass;
+    bool found = false;
+    for (const WINHTTP_AUTOPROXY_OPTIONS& source : sources) {
+        const DWORD error = AskAutomaticProxy(session, url, source, proxy, bypass);
         if (error == 0) {
             found = true;
-            automatic = TRUE;
-        } else if (!IsRecoverable(error)) {
-            return error;
+            break;
         }
+        if (!IsRecoverable(error)) return error;
     }
-    if (!found && scriptUrl.Get()) {
-        WINHTTP_AUTOPROXY_OPTIONS options{};
-        options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-        options.lpszAutoConfigUrl = scriptUrl.Get();
-        const DWORD error = AskAutomaticProxy(session, url, options, proxy, bypass);
-        if (error == 0) {
-            found = true;
-            automatic = TRUE;
-        } else if (!IsRecoverable(error)) {
-            return error;
-        }
-    }
+    const BOOL automatic = found ? TRUE : FALSE;
     if (!found) {
         proxy = std::move(staticProxy);
         bypass = std::move(staticBypass);
