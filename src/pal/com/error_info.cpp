@@ -1,6 +1,7 @@
 #include "pal/com/error_info.h"
 
 #include "pal/com/com_ptr.h"
+#include "pal/com/object.h"
 
 #include <atomic>
 #include <mutex>
@@ -10,29 +11,10 @@ namespace {
 
 // One object behind both interfaces: the thrower fills it through
 // ICreateErrorInfo and hands the IErrorInfo side to SetErrorInfo.
-class ErrorObject final : public IErrorInfo, public ICreateErrorInfo {
+class ErrorObject : public pal::ComObjectRoot, public IErrorInfo, public ICreateErrorInfo {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IErrorInfo) {
-            *ppv = static_cast<IErrorInfo*>(this);
-        } else if (riid == IID_ICreateErrorInfo) {
-            *ppv = static_cast<ICreateErrorInfo*>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-        if (left == 0) delete this;
-        return left;
-    }
+    using Interfaces = pal::InterfaceList<IErrorInfo, ICreateErrorInfo>;
+    static constexpr bool kLocksModule = false; // the layer's own object
 
     HRESULT STDMETHODCALLTYPE GetGUID(GUID* pGUID) override
     {
@@ -75,8 +57,6 @@ class ErrorObject final : public IErrorInfo, public ICreateErrorInfo {
     }
 
   private:
-    ~ErrorObject() = default;
-
     // An unset text reads back as a null BSTR; each read is the caller's copy.
     HRESULT Get(const pal::Bstr& field, BSTR* out)
     {
@@ -97,7 +77,6 @@ class ErrorObject final : public IErrorInfo, public ICreateErrorInfo {
         return S_OK;
     }
 
-    std::atomic<ULONG> refs_{1};
     std::mutex mutex_;
     GUID guid_{};
     pal::Bstr source_;
@@ -113,9 +92,13 @@ thread_local pal::ComPtr<IErrorInfo> t_errorInfo;
 HRESULT CreateErrorInfo(ICreateErrorInfo** pperrinfo)
 {
     if (!pperrinfo) return E_INVALIDARG;
-    auto* object = new (std::nothrow) ErrorObject;
-    *pperrinfo = object ? static_cast<ICreateErrorInfo*>(object) : nullptr;
-    return object ? S_OK : E_OUTOFMEMORY;
+    *pperrinfo = nullptr;
+    try {
+        *pperrinfo = pal::MakeComObject<ErrorObject, ICreateErrorInfo>().Detach();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT SetErrorInfo(ULONG dwReserved, IErrorInfo* perrinfo)

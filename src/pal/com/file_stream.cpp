@@ -1,3 +1,4 @@
+#include "pal/com/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
 #include "pal/text/utf.h"
@@ -108,30 +109,14 @@ class UniqueFd {
     int fd_;
 };
 
-class FileStream final : public IStream {
+class FileStream : public pal::ComObjectRoot, public IStream {
   public:
+    using Interfaces = pal::InterfaceList<IStream, ISequentialStream>;
+    static constexpr bool kLocksModule = false; // the layer's own object
+
     FileStream(UniqueFd fd, DWORD mode, std::u16string path) noexcept
         : fd_(std::move(fd)), mode_(mode), path_(std::move(path))
     {
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-            *ppv = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-        if (left == 0) delete this;
-        return left;
     }
 
     // Short reads answer S_FALSE, as the shell's file streams do; callers
@@ -263,12 +248,9 @@ class FileStream final : public IStream {
     }
 
   private:
-    ~FileStream() = default;
-
     bool CanRead() const noexcept { return (mode_ & kAccessMask) != STGM_WRITE; }
     bool CanWrite() const noexcept { return (mode_ & kAccessMask) != STGM_READ; }
 
-    std::atomic<ULONG> refs_{1};
     UniqueFd fd_;
     DWORD mode_;
     std::u16string path_;
@@ -300,7 +282,7 @@ HRESULT SHCreateStreamOnFileW(LPCWSTR pszFile, DWORD grfMode, IStream** ppstm)
         // Opening a folder succeeds on POSIX but must fail as on Windows.
         if (S_ISDIR(info.st_mode)) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 
-        *ppstm = new FileStream(std::move(fd), grfMode, std::move(path));
+        *ppstm = pal::MakeComObject<FileStream, IStream>(std::move(fd), grfMode, std::move(path)).Detach();
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

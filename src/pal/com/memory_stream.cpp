@@ -1,4 +1,5 @@
 #include "pal/com/global_memory.h"
+#include "pal/com/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
 
@@ -52,8 +53,11 @@ class SharedBlock {
     bool deleteOnRelease_;
 };
 
-class MemoryStream final : public IStream {
+class MemoryStream : public pal::ComObjectRoot, public IStream {
   public:
+    using Interfaces = pal::InterfaceList<IStream, ISequentialStream>;
+    static constexpr bool kLocksModule = false; // the layer's own object
+
     MemoryStream(std::shared_ptr<SharedBlock> block, ULONGLONG position) noexcept
         : block_(std::move(block)), position_(position)
     {
@@ -61,23 +65,12 @@ class MemoryStream final : public IStream {
 
     HGLOBAL Handle() const noexcept { return block_->Handle(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    // GetHGlobalFromStream recognises the layer's own memory streams by this id.
+    HRESULT QueryInterfaceExtra(REFIID riid, void** ppv)
     {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream || riid == kIidHGlobalStream) {
-            *ppv = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-        if (left == 0) delete this;
-        return left;
+        if (riid != kIidHGlobalStream) return E_NOINTERFACE;
+        *ppv = static_cast<IStream*>(this);
+        return S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override
@@ -185,16 +178,15 @@ class MemoryStream final : public IStream {
         if (!ppstm) return STG_E_INVALIDPOINTER;
         *ppstm = nullptr;
         std::lock_guard lock(block_->Mutex());
-        auto* clone = new (std::nothrow) MemoryStream(block_, position_);
-        if (!clone) return E_OUTOFMEMORY;
-        *ppstm = clone;
-        return S_OK;
+        try {
+            *ppstm = pal::MakeComObject<MemoryStream, IStream>(block_, position_).Detach();
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
     }
 
   private:
-    ~MemoryStream() = default;
-
-    std::atomic<ULONG> refs_{1};
     std::shared_ptr<SharedBlock> block_;
     ULONGLONG position_; // guarded by the block's mutex
 };
@@ -219,14 +211,14 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, IStream** 
         if (ownBlock) GlobalFree(ownBlock);
         return E_OUTOFMEMORY;
     }
-    auto* stream = new (std::nothrow) MemoryStream(block, 0);
-    if (!stream) {
+    try {
+        *ppstm = pal::MakeComObject<MemoryStream, IStream>(block, 0).Detach();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
         block.reset(); // frees the block if it was to go with the stream
         if (ownBlock && !fDeleteOnRelease) GlobalFree(ownBlock);
         return E_OUTOFMEMORY;
     }
-    *ppstm = stream;
-    return S_OK;
 }
 
 HRESULT GetHGlobalFromStream(IStream* pstm, HGLOBAL* phglobal)
