@@ -9,6 +9,7 @@
 #include "pal/com/object.h"
 #include "pal/http/winhttp.h"
 #include "plugin/orvana_publishing.h"
+#include "service/auto_reset_event.h"
 #include "service/soap_transport.h"
 
 #include <functional>
@@ -49,6 +50,7 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
 
     orvana::SoapClient client_;
     std::u16string agent_;
-    HINTERNET session_ = nullptr; // the asynchronous session uploads go through
+    orvana::AutoResetEvent completion_; // signalled by the upload's transfer callbacks
+    HINTERNET session_ = nullptr;       // the asynchronous session uploads go through
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };
