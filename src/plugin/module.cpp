@@ -8,6 +8,7 @@
 #include "pal/text/utf.h"
 #include "plugin/host_event_reporter_holder.h"
 #include "plugin/orvana_publishing.h"
+#include "plugin/version_block.h"
 #include "publisher/zenfolio_publisher.h"
 #include "service/zenfolio_proxy.h"
 
@@ -23,13 +24,6 @@ constexpr UINT kProxyScript = 1000;
 std::atomic<CZenfolioModule*> g_instance{nullptr};
 CZenfolioModule g_module; // lives exactly as long as the loaded module
 
-std::u16string ModulePath()
-{
-    char16_t path[4096];
-    const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
-    return std::u16string(path, length);
-}
-
 HRESULT LoadScript(UINT id, std::u16string& script)
 {
     HINSTANCE module = pal::ThisModule();
@@ -43,7 +37,7 @@ HRESULT LoadScript(UINT id, std::u16string& script)
 
 HRESULT RegisterTypeLibrary(bool perUser)
 {
-    std::u16string path = ModulePath();
+    std::u16string path = orvana::ThisModulePath();
     pal::ComPtr<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
@@ -111,7 +105,7 @@ HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
     std::u16string script;
     if (HRESULT hr = LoadScript(id, script); FAILED(hr)) return hr;
     const pal::ReplacementMap replacements{
-        {u"MODULE", ModulePath()},
+        {u"MODULE", orvana::ThisModulePath()},
         {u"APPID", pal::GuidToString(APPID_OrvanaPublishToZenfolio)},
     };
     return pal::RunRegistryScript(script, registering, replacements,

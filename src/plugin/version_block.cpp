@@ -52,11 +52,16 @@ std::array<WORD, 4> VersionBlock::FileVersion() const
             static_cast<WORD>(info->dwFileVersionLS >> 16), static_cast<WORD>(info->dwFileVersionLS)};
 }
 
-VersionBlock VersionBlock::OfThisModule()
+std::u16string ThisModulePath()
 {
     char16_t path[4096];
     const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
-    return VersionBlock(std::u16string(path, length));
+    return std::u16string(path, length);
+}
+
+VersionBlock VersionBlock::OfThisModule()
+{
+    return VersionBlock(ThisModulePath());
 }
 
 } // namespace orvana

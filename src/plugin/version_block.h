@@ -11,6 +11,9 @@
 
 namespace orvana {
 
+// The full path of the module this code is linked into.
+std::u16string ThisModulePath();
+
 class VersionBlock {
   public:
     VersionBlock() = default;
