@@ -1,24 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need. Idempotent: when
-# everything is present it only asks dpkg, which takes well under a second.
+# Installs the Debian packages the build and the tests need, and the locales
+# the tests switch to. Idempotent: when everything is present it only asks
+# dpkg and `locale -a`, which takes well under a second.
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config locales
     libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
 )
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
 
 missing=()
 for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "bootstrap: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-echo "bootstrap: installing ${missing[*]}"
-sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Only the number-format tests need these; the component itself uses whatever
+# locale the user has. `locale -a` lists them as en_US.utf8 and so on.
+test_locales=(en_US de_DE fr_FR)
+available=$(locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]')
+for name in "${test_locales[@]}"; do
+    lower=$(tr '[:upper:]' '[:lower:]' <<<"$name")
+    grep -qxE "${lower}\.utf-?8" <<<"$available" && continue
+    echo "bootstrap: generating locale $name.UTF-8"
+    "${sudo[@]}" localedef -i "$name" -c -f UTF-8 -A /usr/share/locale/locale.alias "$name.UTF-8"
+done

@@ -1,7 +1,7 @@
 #include "service/proxy_settings.h"
 
+#include "pal/base/last_error.h"
 #include "pal/com/global_memory.h"
-#include "pal/http/last_error.h"
 
 #include <utility>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "service/zenfolio_proxy.h"
 
+#include "pal/base/last_error.h"
 #include "pal/com/hresult_error.h"
 #include "pal/com/marshaler.h"
-#include "pal/http/last_error.h"
 #include "plugin/version_block.h"
 #include "service/soap_document.h"
 

@@ -3,8 +3,8 @@
 // FALSE/null and leave the reason in GetLastError.
 #pragma once
 
+#include "pal/base/last_error.h"
 #include "pal/base/types.h"
-#include "pal/http/last_error.h"
 
 using HINTERNET = LPVOID;
 using INTERNET_PORT = WORD;

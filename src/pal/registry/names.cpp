@@ -1,7 +1,7 @@
 #include "pal/registry/names.h"
 
-#include "pal/registry/case_fold.h"
 #include "pal/registry/status.h"
+#include "pal/text/case_fold.h"
 #include "pal/text/utf.h"
 
 namespace pal::registry {

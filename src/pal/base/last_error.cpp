@@ -1,4 +1,4 @@
-#include "pal/http/last_error.h"
+#include "pal/base/last_error.h"
 
 namespace {
 thread_local DWORD t_lastError = 0;

@@ -1,10 +1,10 @@
-#include "pal/registry/case_fold.h"
+#include "pal/text/case_fold.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
 
-namespace pal::registry {
+namespace pal {
 
 namespace {
 
@@ -112,4 +112,4 @@ std::u16string FoldCase(std::u16string_view text)
     return folded;
 }
 
-} // namespace pal::registry
+} // namespace pal

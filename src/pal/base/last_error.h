@@ -1,5 +1,5 @@
 // The calling thread's last error code, which the Win32-style functions of the
-// layer (the WinHTTP subset first) set when they fail.
+// layer (WinHTTP, number formatting) set when they fail.
 #pragma once
 
 #include "pal/base/types.h"
