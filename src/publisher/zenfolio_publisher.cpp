@@ -8,12 +8,15 @@
 #include "pal/text/wide_format.h"
 #include "plugin/component_strings.h"
 #include "plugin/host_event_reporter_holder.h"
+#include "publisher/preparation_summary.h"
+#include "settings/settings_store.h"
 
 namespace {
 
 constexpr UINT kIdsDisplayName = 100;
 constexpr UINT kIdsNeedsCredentials = 102;
 constexpr UINT kIdsAuthorizedNotConfigured = 111;
+constexpr UINT kIdsPublishTo = 116;
 constexpr UINT kIconId = 200;
 constexpr DWORD kProxyClassContext =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER; // 23
@@ -162,9 +165,11 @@ HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
             const std::u16string displayName = state_.DisplayName.value_or(u"");
             return ReturnString(pal::FormatWide(format.c_str(), displayName.c_str()), pbstrDisplayState);
         }
-        // The configured state summarises the preparation settings, which are
-        // not read from the settings store yet.
-        return E_NOTIMPL;
+        orvana::LoadPublisherSettings(jpegSettings_, rawSettings_);
+        const std::u16string format = orvana::ComponentString(kIdsPublishTo);
+        const std::u16string summary = orvana::PreparationSummary(jpegSettings_);
+        return ReturnString(pal::FormatWide(format.c_str(), state_.GalleryTitle->c_str(), summary.c_str()),
+                            pbstrDisplayState);
     });
 }
 

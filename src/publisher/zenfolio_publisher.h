@@ -10,6 +10,7 @@
 #include "plugin/host_interfaces.h"
 #include "plugin/orvana_publishing.h"
 #include "plugin/version_block.h"
+#include "settings/image_format_settings.h"
 #include "settings/publisher_state.h"
 
 #include <atomic>
@@ -65,6 +66,8 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
     std::atomic<bool> cancelRequested_{false};
     std::atomic<bool> cancelAbruptly_{false};
     orvana::PublisherState state_;
+    orvana::ImageFormatSettings jpegSettings_;
+    orvana::ImageFormatSettings rawSettings_; // RAW and TIFF sources; no mode
     std::atomic<bool> loggedIn_{false};
     pal::ComPtr<IZenfolioProxy> proxy_;
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;

@@ -6,9 +6,11 @@
 #include "pal/com/class_factory.h"
 #include "pal/com/error_info.h"
 #include "pal/com/marshaler.h"
+#include "pal/registry/registry.h"
 #include "plugin/orvana_publishing.h"
 #include "settings/crc4.h"
 #include "settings/publisher_state.h"
+#include "settings/settings_store.h"
 #include "tests/support/component_module.h"
 #include "tests/support/temporary_prefix.h"
 
@@ -200,6 +202,33 @@ TEST_F(Publisher, AConfiguredAccountCanPublishWithoutTouchingTheNetwork)
     orvana::PublisherState saved;
     ASSERT_EQ(S_OK, orvana::LoadState(stream_.Get(), saved));
     EXPECT_EQ(state, saved);
+}
+
+TEST_F(Publisher, AConfiguredAccountSummarisesTheSettingsReadAfreshEachTime)
+{
+    orvana::PublisherState state = Authorised();
+    state.GalleryId = u"123";
+    state.GalleryTitle = u"Holidays";
+    state.UploadUrl = u"http://up.zenfolio.com/someone/p123/upload.ushx";
+    WriteState(state);
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    EXPECT_EQ(u"Publish to Holidays. Send JPEG files intact. <a id=\"settings\" href=\"parameters\">Settings...</a>",
+              DisplayState())
+        << "no settings key: the defaults";
+
+    pal::RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, orvana::kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, key.ReleaseAndGetAddressOf(), nullptr));
+    const DWORD resample = 2, off = 0;
+    RegSetValueExW(key.Get(), u"JPEGMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&resample), 4);
+    for (const char16_t* name : {u"JPEGWriteEXIF", u"JPEGWriteXMP", u"JPEGWriteIPTC"})
+        RegSetValueExW(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), 4);
+    const std::u16string size = u"24cm";
+    RegSetValueExW(key.Get(), u"JPEGLongDimension", 0, REG_SZ, reinterpret_cast<const BYTE*>(size.c_str()),
+                   static_cast<DWORD>((size.size() + 1) * 2));
+    EXPECT_EQ(u"Publish to Holidays. Resample, send copyright, GPS data, downscale for 24 cm print. "
+              u"<a id=\"settings\" href=\"parameters\">Settings...</a>",
+              DisplayState());
 }
 
 TEST_F(Publisher, ChecksConfigureArgumentsBeforeTheVerb)

@@ -1,0 +1,33 @@
+// The user's number format, read from the locale once per object: the size
+// texts and the progress counts are written with its separators and grouping.
+#pragma once
+
+#include "pal/locale/number_format.h"
+
+#include <string>
+
+namespace orvana {
+
+class LocaleNumberFormat {
+  public:
+    explicit LocaleNumberFormat(LCID locale = LOCALE_USER_DEFAULT);
+
+    // "." when the locale gives none.
+    const std::u16string& DecimalSeparator() const noexcept { return decimal_; }
+    // Empty when the locale does not group.
+    const std::u16string& ThousandSeparator() const noexcept { return thousand_; }
+
+    // value with the locale's grouping and exactly `digits` decimals, the last
+    // one rounded half away from zero.
+    std::u16string Format(double value, UINT digits) const;
+
+  private:
+    LCID locale_;
+    std::u16string decimal_;
+    std::u16string thousand_;
+    UINT grouping_ = 3;
+    UINT leadingZero_ = 1;
+    UINT negativeOrder_ = 1;
+};
+
+} // namespace orvana

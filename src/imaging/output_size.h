@@ -1,0 +1,47 @@
+// Output sizes of re-encoded pictures: the preset lists of the size drop-down,
+// the canonical size texts, and the long edge and print resolution a size
+// text stands for. Print sizes get a resolution that falls from 330 dpi for
+// small prints to 180 dpi for large ones.
+#pragma once
+
+#include "pal/base/types.h"
+#include "ui/drop_down_list.h"
+
+#include <string>
+#include <string_view>
+
+namespace orvana {
+
+// A size text holds at most this many characters.
+constexpr std::size_t kMaxSizeTextLength = 31;
+
+enum class SizeUnit { Pixels = 0, Inches = 1, Centimetres = 2 };
+
+struct SizeReading {
+    bool matched = false;
+    double number = 0.0;
+    SizeUnit unit = SizeUnit::Pixels;
+};
+
+// "Original", then the screen sizes in pixels (item data: the pixel count).
+void FillPixelPresets(DropDownList& list);
+// The print sizes in inches and centimetres, without item data.
+void FillPrintPresets(DropDownList& list);
+
+// Reads a typed or stored size text with the user's number format: white
+// space and thousands separators go, then a number, an optional unit and any
+// tail. A text that does not read gives 0 pixels and matched false.
+SizeReading ReadSizeText(std::u16string_view text);
+
+// The canonical form of a size text: "Original", "1,600 px", "12\" print",
+// "24 cm print" (with the user's separators), at most 31 characters.
+std::u16string NormalizeSizeText(std::u16string_view text);
+
+// The long edge in pixels a size text asks for (0: no scaling) and the print
+// resolution to label it with.
+UINT ParseOutputSize(std::u16string_view text, double& dpi);
+
+// y1 up to x1, y2 from x2 on, linear between (either order of x1 and x2).
+double PrintDpiForLength(double x, double x1, double x2, double y1, double y2);
+
+} // namespace orvana

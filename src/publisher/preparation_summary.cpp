@@ -1,0 +1,68 @@
+#include "publisher/preparation_summary.h"
+
+#include "imaging/output_size.h"
+#include "pal/text/case_fold.h"
+#include "plugin/component_strings.h"
+
+#include <array>
+#include <utility>
+
+namespace orvana {
+namespace {
+
+constexpr UINT kIdsOriginal = 124;
+constexpr UINT kIdsFilesIntact = 130;
+constexpr UINT kIdsPixelsIntact = 131;
+constexpr UINT kIdsResample = 132;
+constexpr UINT kIdsData = 133;
+constexpr UINT kIdsSend = 134;
+constexpr UINT kIdsDownscaleFor = 140;
+constexpr UINT kIdsDownsizeTo = 141;
+
+// Each switch's word, in the order the phrase names them.
+constexpr std::array<std::pair<UINT ImageFormatSettings::*, UINT>, 5> kMetadataWords{{
+    {&ImageFormatSettings::WriteCopyright, 135},
+    {&ImageFormatSettings::WriteEXIF, 136},
+    {&ImageFormatSettings::WriteXMP, 137}, // "rating"
+    {&ImageFormatSettings::WriteGPS, 138},
+    {&ImageFormatSettings::WriteIPTC, 139},
+}};
+
+// ", send copyright, GPS data", or nothing when no metadata goes.
+std::u16string MetadataPhrase(const ImageFormatSettings& jpeg)
+{
+    std::u16string words;
+    for (const auto& [member, word] : kMetadataWords) {
+        if (!(jpeg.*member)) continue;
+        words += words.empty() ? u" " : u", ";
+        words += ComponentString(word);
+    }
+    if (words.empty()) return {};
+    return u", " + ComponentString(kIdsSend) + words + u" " + ComponentString(kIdsData);
+}
+
+// ", downscale for 24 cm print", ", downsize to 1,600 px", or nothing at the
+// original size.
+std::u16string SizePhrase(const ImageFormatSettings& jpeg)
+{
+    if (jpeg.SizeText.empty() || pal::FoldCase(jpeg.SizeText) == pal::FoldCase(ComponentString(kIdsOriginal)))
+        return {};
+    const bool print = ReadSizeText(jpeg.SizeText).unit != SizeUnit::Pixels;
+    return u", " + ComponentString(print ? kIdsDownscaleFor : kIdsDownsizeTo) + u" " + jpeg.SizeText;
+}
+
+} // namespace
+
+std::u16string PreparationSummary(const ImageFormatSettings& jpeg)
+{
+    switch (jpeg.Mode) {
+    case PM_FILE_INTACT:
+        return ComponentString(kIdsFilesIntact);
+    case PM_PIXELS_INTACT:
+        return ComponentString(kIdsPixelsIntact) + MetadataPhrase(jpeg);
+    default:
+        return ComponentString(kIdsResample) + MetadataPhrase(jpeg) + SizePhrase(jpeg);
+    }
+}
+
+} // namespace orvana

@@ -1,0 +1,222 @@
+#include "settings/category_cache.h"
+
+#include "pal/com/bstr.h"
+#include "pal/com/com_ptr.h"
+#include "pal/text/case_fold.h"
+#include "pal/text/wide_format.h"
+#include "plugin/component_strings.h"
+#include "service/soap_document.h"
+#include "settings/category_code.h"
+#include "settings/settings_store.h"
+
+#include <array>
+
+namespace orvana {
+namespace {
+
+constexpr UINT kIdsNone = 103;
+// Cache values are named by nine digits and hold a display name.
+constexpr DWORD kMaxCodeLength = 9;
+constexpr DWORD kMaxDisplayNameBytes = 1024;
+constexpr DWORD kMaxRememberedCodeBytes = 64;
+
+// "?" one character, "*" any run, letters compared without regard to case.
+bool MatchesWildcard(std::u16string_view pattern, std::u16string_view text)
+{
+    const std::u16string p = pal::FoldCase(pattern);
+    const std::u16string t = pal::FoldCase(text);
+    std::size_t pi = 0, ti = 0, starAt = std::u16string::npos, resumeAt = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && (p[pi] == u'?' || p[pi] == t[ti])) {
+            ++pi;
+            ++ti;
+        } else if (pi < p.size() && p[pi] == u'*') {
+            starAt = pi++;
+            resumeAt = ti;
+        } else if (starAt != std::u16string::npos) {
+            pi = starAt + 1;
+            ti = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == u'*')
+        ++pi;
+    return pi == p.size();
+}
+
+std::u16string ChoiceKeyPath(OptionalPart subkey1, OptionalPart subkey2)
+{
+    std::u16string path = kSettingsKeyPath;
+    if (subkey1) {
+        path += u'\\';
+        path += *subkey1;
+        if (subkey2) {
+            path += u'\\';
+            path += *subkey2;
+        }
+    }
+    return path;
+}
+
+void WriteString(HKEY key, std::u16string_view name, std::u16string_view text)
+{
+    const std::u16string value(text);
+    RegSetValueExW(key, std::u16string(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+}
+
+std::optional<std::u16string> NodeText(IXMLDOMNode* node, LPCWSTR xpath)
+{
+    pal::Bstr text;
+    if (FAILED(GetNodeText(node, xpath, text.ReleaseAndGetAddressOf()))) return std::nullopt;
+    return std::u16string(text.View());
+}
+
+void SelectByPrefixOrFirst(DropDownList& combo, std::u16string_view defaultText)
+{
+    const int found = FindItemByTextPrefix(combo, defaultText);
+    combo.Select(found != DropDownList::kNone ? found : (combo.Count() > 0 ? 0 : DropDownList::kNone));
+}
+
+std::u16string CachePath()
+{
+    return std::u16string(kSettingsKeyPath) + u"\\" + kCategoryCacheKey;
+}
+
+} // namespace
+
+void RefreshCategoryCache(IZenfolioProxy* proxy)
+{
+    if (OpenCategoryCache()) return; // no expiry: present means complete
+
+    pal::ComPtr<IXMLDOMNode> reply;
+    if (FAILED(proxy->GetCategories(reply.ReleaseAndGetAddressOf())) || !reply) return;
+
+    pal::RegKey settings;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ | KEY_WRITE,
+                      settings.ReleaseAndGetAddressOf()) == ERROR_SUCCESS)
+        RegDeleteTreeW(settings.Get(), kCategoryCacheKey);
+
+    pal::ComPtr<IXMLDOMNodeList> categories;
+    LONG count = 0;
+    if (FAILED(reply->selectNodes(pal::Bstr(u"z:Category").Get(), categories.ReleaseAndGetAddressOf())) ||
+        !categories || FAILED(categories->get_length(&count)) || count == 0)
+        return;
+
+    pal::RegKey cache;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, CachePath().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, cache.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS)
+        return;
+    for (LONG index = 0; index < count; ++index) {
+        pal::ComPtr<IXMLDOMNode> category;
+        if (FAILED(categories->get_item(index, category.ReleaseAndGetAddressOf())) || !category) continue;
+        const auto code = NodeText(category.Get(), u"z:Code");
+        const auto displayName = NodeText(category.Get(), u"z:DisplayName");
+        if (code && displayName) WriteString(cache.Get(), CategoryCodeFromNumberText(*code), *displayName);
+    }
+}
+
+pal::RegKey OpenCategoryCache()
+{
+    pal::RegKey cache;
+    RegOpenKeyExW(HKEY_CURRENT_USER, CachePath().c_str(), 0, KEY_READ, cache.ReleaseAndGetAddressOf());
+    return cache;
+}
+
+void FillCategoryCombo(DropDownList& combo, OptionalPart categoryPart, OptionalPart subcategoryPart, HKEY cacheKey,
+                       OptionalPart selectPart)
+{
+    combo.Clear();
+    combo.AddItem(ComponentString(kIdsNone), std::u16string(kNoCategoryCode));
+
+    std::u16string pattern;
+    std::u16string_view excludedTail;
+    std::u16string_view (*partOfLevel)(std::u16string_view) = LeftPart;
+    if (!categoryPart) {
+        pattern = u"???000000";
+    } else if (!subcategoryPart) {
+        pattern = pal::FormatWide(u"%3.3s???000", std::u16string(*categoryPart).c_str());
+        excludedTail = u"000000";
+        partOfLevel = MiddlePart;
+    } else {
+        pattern = pal::FormatWide(u"%3.3s%3.3s*", std::u16string(*categoryPart).c_str(),
+                                  std::u16string(*subcategoryPart).c_str());
+        excludedTail = u"000";
+        partOfLevel = RightPart;
+    }
+
+    for (DWORD index = 0;; ++index) {
+        std::array<char16_t, kMaxCodeLength + 1> name{};
+        std::array<char16_t, kMaxDisplayNameBytes / sizeof(char16_t) + 1> data{};
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataSize = kMaxDisplayNameBytes;
+        DWORD type = REG_NONE;
+        if (RegEnumValueW(cacheKey, index, name.data(), &nameLength, nullptr, &type,
+                          reinterpret_cast<LPBYTE>(data.data()), &dataSize) != ERROR_SUCCESS)
+            break;
+        const std::u16string_view code(name.data(), nameLength);
+        const std::u16string_view text(data.data());
+        if (text.empty() || !MatchesWildcard(pattern, code)) continue;
+        if (!excludedTail.empty() && code.ends_with(excludedTail)) continue;
+        const int added = combo.AddItem(text, std::u16string(code));
+        if (selectPart && partOfLevel(code) == *selectPart) combo.Select(added);
+    }
+    if (selectPart && combo.Selected() == DropDownList::kNone && combo.Count() > 0) combo.Select(0);
+}
+
+std::u16string RestoreCategoryChoice(DropDownList& combo, std::u16string_view valueName,
+                                     std::u16string_view defaultText, OptionalPart subkey1, OptionalPart subkey2)
+{
+    pal::RegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, ChoiceKeyPath(subkey1, subkey2).c_str(), 0, KEY_READ,
+                      key.ReleaseAndGetAddressOf()) != ERROR_SUCCESS) {
+        SelectByPrefixOrFirst(combo, defaultText);
+        return {};
+    }
+
+    std::array<char16_t, kMaxRememberedCodeBytes / sizeof(char16_t)> buffer{};
+    DWORD size = kMaxRememberedCodeBytes;
+    DWORD type = REG_NONE;
+    std::u16string remembered;
+    if (RegQueryValueExW(key.Get(), std::u16string(valueName).c_str(), nullptr, &type,
+                         reinterpret_cast<LPBYTE>(buffer.data()), &size) == ERROR_SUCCESS) {
+        buffer.back() = u'\0';
+        remembered = buffer.data();
+    }
+    if (!remembered.empty()) {
+        const int found = FindItemByData(combo, remembered);
+        if (found != DropDownList::kNone) {
+            combo.Select(found);
+            return remembered;
+        }
+    }
+    if (combo.Selected() == DropDownList::kNone) SelectByPrefixOrFirst(combo, defaultText);
+    return remembered;
+}
+
+void RememberCategoryChoice(const DropDownList& combo, std::u16string_view valueName, OptionalPart subkey1,
+                            OptionalPart subkey2)
+{
+    pal::RegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ChoiceKeyPath(subkey1, subkey2).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, key.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS)
+        return;
+    const int selected = combo.Selected();
+    const auto code = selected != DropDownList::kNone ? combo.Data(selected) : std::nullopt;
+    if (!code) {
+        RegDeleteValueW(key.Get(), std::u16string(valueName).c_str());
+        return;
+    }
+    const std::u16string digits = CategoryCodeFromNumberText(*code);
+    std::u16string stored;
+    if (!subkey1)
+        stored = std::u16string(LeftPart(digits)) + u"000000";
+    else if (!subkey2)
+        stored = std::u16string(LeftPart(digits)) + std::u16string(MiddlePart(digits)) + u"000";
+    else
+        stored = digits;
+    WriteString(key.Get(), valueName, stored);
+}
+
+} // namespace orvana

@@ -1,0 +1,104 @@
+#include "settings/settings_store.h"
+
+#include "imaging/output_size.h"
+#include "pal/registry/registry.h"
+
+#include <array>
+
+namespace orvana {
+namespace {
+
+// Value names are the format's prefix and the field's name.
+struct Names {
+    std::u16string prefix;
+    std::u16string operator()(const char16_t* field) const { return prefix + field; }
+};
+
+// The six on/off values every format has, in the order they are stored.
+constexpr std::array<std::pair<const char16_t*, UINT ImageFormatSettings::*>, 6> kSwitches{{
+    {u"Minimize", &ImageFormatSettings::Minimize},
+    {u"WriteCopyright", &ImageFormatSettings::WriteCopyright},
+    {u"WriteEXIF", &ImageFormatSettings::WriteEXIF},
+    {u"WriteXMP", &ImageFormatSettings::WriteXMP},
+    {u"WriteGPS", &ImageFormatSettings::WriteGPS},
+    {u"WriteIPTC", &ImageFormatSettings::WriteIPTC},
+}};
+
+Names NamesFor(SourceFormat format)
+{
+    return Names{format == SourceFormat::Jpeg ? u"JPEG" : u"RAW"};
+}
+
+void ReadDword(HKEY key, const std::u16string& name, UINT& field)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) == ERROR_SUCCESS &&
+        size == sizeof(value))
+        field = value;
+}
+
+// A string of at most 31 characters and a terminator; anything else reads as
+// empty.
+std::u16string ReadSizeTextValue(HKEY key, const std::u16string& name)
+{
+    std::array<char16_t, kMaxSizeTextLength + 1> buffer{};
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(char16_t));
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    buffer.back() = u'\0';
+    return buffer.data();
+}
+
+void LoadFormat(HKEY key, SourceFormat format, ImageFormatSettings& settings)
+{
+    const Names name = NamesFor(format);
+    if (format == SourceFormat::Jpeg) {
+        ReadDword(key, name(u"Mode"), settings.Mode);
+        if (settings.Mode > PM_RESAMPLE) settings.Mode = PM_RESAMPLE;
+    }
+    for (const auto& [field, member] : kSwitches) {
+        ReadDword(key, name(field), settings.*member);
+        settings.*member = settings.*member != 0 ? 1 : 0;
+    }
+    settings.SizeText = NormalizeSizeText(ReadSizeTextValue(key, name(u"LongDimension")));
+    settings.LongDimension = ParseOutputSize(settings.SizeText, settings.Dpi);
+}
+
+void WriteDword(HKEY key, const std::u16string& name, UINT value)
+{
+    const DWORD data = value;
+    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+}
+
+} // namespace
+
+void LoadPublisherSettings(ImageFormatSettings& jpeg, ImageFormatSettings& rawOrTiff)
+{
+    pal::RegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, key.ReleaseAndGetAddressOf()) != ERROR_SUCCESS)
+        return;
+    LoadFormat(key.Get(), SourceFormat::Jpeg, jpeg);
+    LoadFormat(key.Get(), SourceFormat::RawOrTiff, rawOrTiff);
+}
+
+void SavePublisherSettings(SourceFormat format, const ImageFormatSettings& settings)
+{
+    pal::RegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        key.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS)
+        return;
+    const Names name = NamesFor(format);
+    if (format == SourceFormat::Jpeg) WriteDword(key.Get(), name(u"Mode"), settings.Mode);
+    for (const auto& [field, member] : kSwitches)
+        WriteDword(key.Get(), name(field), settings.*member);
+    const std::u16string size = NormalizeSizeText(settings.SizeText);
+    RegSetValueExW(key.Get(), name(u"LongDimension").c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(size.c_str()),
+                   static_cast<DWORD>((size.size() + 1) * sizeof(char16_t)));
+}
+
+} // namespace orvana
