@@ -12,6 +12,8 @@ int RunRegister(const Arguments& args, bool registering);
 int RunPlugins(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunService(const Arguments& args);
+// settings set|unset|show: the per-user settings key of one plug-in class.
+int RunSettings(const Arguments& args);
 
 // Option helpers shared by the commands.
 bool HasFlag(const Arguments& args, const std::string& flag);

@@ -1,5 +1,5 @@
 // orvana-host: the reference host. It registers plug-in modules, lists the
-// publishing plug-ins and drives one through its contract.
+// publishing plug-ins, drives one through its contract and seeds its settings.
 #include "host/commands.h"
 
 #include <iostream>
@@ -19,6 +19,10 @@ void PrintUsage(std::ostream& out)
            "             log in to the service and run one call, printing its result as XML:\n"
            "             profile | hierarchy | categories | photoset ID [--level Level1|Level2|Full] [--photos]\n"
            "             | create-gallery --group ID --title T [--caption C] [--categories \"code|code\"]\n"
+           "  settings   set NAME VALUE [--type dword|string] [--clsid CLSID]\n"
+           "             | unset NAME [--clsid CLSID] | show [--json] [--clsid CLSID]\n"
+           "             seed or inspect a plug-in's per-user settings key; VALUE is a dword when it\n"
+           "             is a decimal number that fits 32 bits, else a string\n"
            "\n"
            "The registry and the host's files live under $ORVANA_PREFIX (default ~/.local/share/orvana).\n";
 }
@@ -39,6 +43,7 @@ int main(int argc, char** argv)
         if (command == "plugins") return host::RunPlugins(args);
         if (command == "info") return host::RunInfo(args);
         if (command == "service") return host::RunService(args);
+        if (command == "settings") return host::RunSettings(args);
         if (command == "help" || command == "--help" || command == "-h") {
             PrintUsage(std::cout);
             return 0;

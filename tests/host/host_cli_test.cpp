@@ -2,40 +2,23 @@
 // built component in a fresh prefix.
 #include "emulator/service_emulator.h"
 #include "host/text_file.h"
+#include "pal/com/com_ptr.h"
+#include "pal/com/stream.h"
 #include "pal/registry/registry.h"
+#include "settings/publisher_state.h"
+#include "tests/host/host_program.h"
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-struct HostRun {
-    int status;
-    std::string output;
-};
-
-HostRun Host(const std::string& arguments)
-{
-    const std::string command = std::string(ORVANA_HOST_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return {-1, ""};
-    std::string output;
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
+using host_testing::Contains;
+using host_testing::Host;
+using host_testing::HostRun;
 
 using HostProgram = testing_support::PrefixTest;
 
@@ -75,6 +58,37 @@ TEST_F(HostProgram, RegistersReportsAndUnregistersThePlugin)
         pal::RegKey key;
         EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, parent, 0, KEY_READ, key.ReleaseAndGetAddressOf()));
     }
+}
+
+TEST_F(HostProgram, ShowsTheConfiguredStateFromTheSeededSettingsAndStateFile)
+{
+    ASSERT_EQ(0, Host(std::string("register --module ") + ORVANA_COMPONENT_PATH).status);
+    for (const char* setting : {"JPEGMode 2", "JPEGWriteCopyright 1", "JPEGWriteGPS 1", "JPEGWriteEXIF 0",
+                                "JPEGWriteXMP 0", "JPEGWriteIPTC 0", "JPEGLongDimension '24 cm print'"})
+        ASSERT_EQ(0, Host(std::string("settings set ") + setting).status) << setting;
+
+    orvana::PublisherState state;
+    state.AccountIdentifier = u"demo";
+    state.ProtectedPassword = std::vector<BYTE>{1, 2, 3, 4};
+    state.LoginName = u"demo";
+    state.DisplayName = u"Demo Photographer";
+    state.GalleryId = u"4800000002";
+    state.GalleryTitle = u"Summer in Provence";
+    state.UploadUrl = u"http://up.zenfolio.com/demo/p4800000002/upload.ushx";
+    const auto stateDirectory = prefix_.Path() / "host" / "state";
+    std::filesystem::create_directories(stateDirectory);
+    const auto stateFile = (stateDirectory / "{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}.state").u16string();
+    pal::ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK,
+              SHCreateStreamOnFileW(stateFile.c_str(), STGM_CREATE | STGM_WRITE, stream.ReleaseAndGetAddressOf()));
+    ASSERT_EQ(S_OK, orvana::SaveState(stream.Get(), state));
+    stream.Reset();
+
+    const HostRun info = Host("info");
+    ASSERT_EQ(0, info.status) << info.output;
+    EXPECT_TRUE(Contains(info.output, "Publish to Summer in Provence. Resample, send copyright, GPS data, downscale "
+                                      "for 24 cm print. <a id=\"settings\" href=\"parameters\">Settings...</a>"))
+        << info.output;
 }
 
 TEST_F(HostProgram, ExplainsWhatIsWrongWhenThePluginIsNotRegistered)
