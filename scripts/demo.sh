@@ -20,6 +20,13 @@ echo
 echo "== What the plug-in reports"
 "$host" info
 echo
+echo "== Preparation settings seeded into the plug-in's per-user key (typed sizes are made canonical on load)"
+for setting in "JPEGMode 2" "JPEGWriteEXIF 0" "JPEGWriteXMP 0" "JPEGWriteIPTC 0"; do
+    "$host" settings set $setting >/dev/null
+done
+"$host" settings set JPEGLongDimension "24cm" --type string >/dev/null
+"$host" settings show
+echo
 
 echo "== Starting the service emulator"
 coproc EMULATOR { exec build/bin/zenfolio-emulator --port 0 --data "$demo/service"; }

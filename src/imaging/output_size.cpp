@@ -1,6 +1,7 @@
 #include "imaging/output_size.h"
 
 #include "imaging/locale_number_format.h"
+#include "pal/text/case_fold.h"
 #include "pal/text/wide_format.h"
 #include "plugin/component_strings.h"
 
@@ -165,6 +166,11 @@ std::u16string NormalizeSizeText(std::u16string_view text)
     }
     if (canonical.size() > kMaxSizeTextLength) canonical.resize(kMaxSizeTextLength);
     return canonical;
+}
+
+bool IsOriginalSize(std::u16string_view text)
+{
+    return pal::FoldCase(text) == pal::FoldCase(ComponentString(kIdsOriginal));
 }
 
 UINT ParseOutputSize(std::u16string_view text, double& dpi)

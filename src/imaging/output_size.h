@@ -37,6 +37,9 @@ SizeReading ReadSizeText(std::u16string_view text);
 // "24 cm print" (with the user's separators), at most 31 characters.
 std::u16string NormalizeSizeText(std::u16string_view text);
 
+// Whether a size text is "Original" (in any letter case): no scaling.
+bool IsOriginalSize(std::u16string_view text);
+
 // The long edge in pixels a size text asks for (0: no scaling) and the print
 // resolution to label it with.
 UINT ParseOutputSize(std::u16string_view text, double& dpi);

@@ -1,7 +1,6 @@
 #include "publisher/preparation_summary.h"
 
 #include "imaging/output_size.h"
-#include "pal/text/case_fold.h"
 #include "plugin/component_strings.h"
 
 #include <array>
@@ -10,7 +9,6 @@
 namespace orvana {
 namespace {
 
-constexpr UINT kIdsOriginal = 124;
 constexpr UINT kIdsFilesIntact = 130;
 constexpr UINT kIdsPixelsIntact = 131;
 constexpr UINT kIdsResample = 132;
@@ -45,8 +43,7 @@ std::u16string MetadataPhrase(const ImageFormatSettings& jpeg)
 // original size.
 std::u16string SizePhrase(const ImageFormatSettings& jpeg)
 {
-    if (jpeg.SizeText.empty() || pal::FoldCase(jpeg.SizeText) == pal::FoldCase(ComponentString(kIdsOriginal)))
-        return {};
+    if (jpeg.SizeText.empty() || IsOriginalSize(jpeg.SizeText)) return {};
     const bool print = ReadSizeText(jpeg.SizeText).unit != SizeUnit::Pixels;
     return u", " + ComponentString(print ? kIdsDownscaleFor : kIdsDownsizeTo) + u" " + jpeg.SizeText;
 }

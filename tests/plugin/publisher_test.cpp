@@ -62,6 +62,15 @@ class Publisher : public testing_support::PrefixTest {
         return state;
     }
 
+    static orvana::PublisherState Configured()
+    {
+        orvana::PublisherState state = Authorised();
+        state.GalleryId = u"123";
+        state.GalleryTitle = u"Holidays";
+        state.UploadUrl = u"http://up.zenfolio.com/someone/p123/upload.ushx";
+        return state;
+    }
+
     testing_support::ComponentModule module_;
     pal::ComPtr<IOrvanaPublishingPlugin> plugin_;
     pal::ComPtr<IPublishingHost> host_;
@@ -188,10 +197,7 @@ TEST_F(Publisher, AnAuthorisedAccountWithoutGalleryAsksForSettings)
 
 TEST_F(Publisher, AConfiguredAccountCanPublishWithoutTouchingTheNetwork)
 {
-    orvana::PublisherState state = Authorised();
-    state.GalleryId = u"123";
-    state.GalleryTitle = u"Holidays";
-    state.UploadUrl = u"http://up.zenfolio.com/someone/p123/upload.ushx";
+    const orvana::PublisherState state = Configured();
     WriteState(state);
     ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
     EXPECT_EQ(S_OK, plugin_->CanPublish(nullptr, FALSE));
@@ -206,11 +212,7 @@ TEST_F(Publisher, AConfiguredAccountCanPublishWithoutTouchingTheNetwork)
 
 TEST_F(Publisher, AConfiguredAccountSummarisesTheSettingsReadAfreshEachTime)
 {
-    orvana::PublisherState state = Authorised();
-    state.GalleryId = u"123";
-    state.GalleryTitle = u"Holidays";
-    state.UploadUrl = u"http://up.zenfolio.com/someone/p123/upload.ushx";
-    WriteState(state);
+    WriteState(Configured());
     ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
     EXPECT_EQ(u"Publish to Holidays. Send JPEG files intact. <a id=\"settings\" href=\"parameters\">Settings...</a>",
               DisplayState())

@@ -1,14 +1,7 @@
-// The proxy object against the service emulator, reached the way a user behind
-// a proxy reaches the service: http_proxy names the emulator.
-#include "emulator/service_emulator.h"
-#include "host/host_classes.h"
-#include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+// The proxy object's calls against the service emulator.
 #include "pal/text/utf.h"
 #include "service/soap_document.h"
-#include "service/zenfolio_proxy.h"
-#include "tests/support/proxy_environment.h"
-#include "tests/support/temporary_prefix.h"
+#include "tests/support/emulated_service.h"
 
 #include <algorithm>
 #include <fstream>
@@ -18,30 +11,13 @@
 
 namespace {
 
-class ServiceCalls : public testing_support::PrefixTest {
+class ServiceCalls : public testing_support::EmulatedServiceTest {
   protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        hostClasses_.emplace();
-        emulator_.Start();
-        proxyEnvironment_.Set("http_proxy", emulator_.Url());
-        ASSERT_EQ(S_OK,
-                  pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, proxy_.ReleaseAndGetVoidAddress()));
-    }
-    void TearDown() override
-    {
-        proxy_.Reset();
-        emulator_.Stop();
-        hostClasses_.reset();
-        CoUninitialize();
-    }
-
     void LogIn() { ASSERT_EQ(S_OK, proxy_->Authenticate(u"demo", u"zenfolio-demo")); }
 
     std::vector<emulator::RecordedRequest> Soap() const
     {
-        auto requests = emulator_.Requests();
+        auto requests = emulator_->Requests();
         std::erase_if(requests,
                       [](const auto& r) { return r.target.find("/api/1.6/zfapi.asmx") == std::string::npos; });
         return requests;
@@ -56,11 +32,6 @@ class ServiceCalls : public testing_support::PrefixTest {
     {
         return text.find(part) != std::string::npos;
     }
-
-    testing_support::ProxyEnvironment proxyEnvironment_;
-    std::optional<host::HostClassRegistration> hostClasses_;
-    emulator::ServiceEmulator emulator_;
-    pal::ComPtr<IZenfolioProxy> proxy_;
 };
 
 TEST_F(ServiceCalls, LogsInByChallengeAndCarriesTheTokenFromThenOn)
@@ -80,7 +51,7 @@ TEST_F(ServiceCalls, LogsInByChallengeAndCarriesTheTokenFromThenOn)
     EXPECT_FALSE(token->empty());
 
     // Every request went through the proxy, in absolute form, and the password never left.
-    for (const auto& request : emulator_.Requests()) {
+    for (const auto& request : emulator_->Requests()) {
         EXPECT_EQ(0u, request.target.rfind("http://api.zenfolio.com/", 0)) << request.target;
         EXPECT_FALSE(Contains(request.body, "zenfolio-demo"));
         for (const auto& [name, value] : request.headers)
@@ -91,7 +62,7 @@ TEST_F(ServiceCalls, LogsInByChallengeAndCarriesTheTokenFromThenOn)
 TEST_F(ServiceCalls, ASecondLoginCarriesTheFirstTokenAndReplacesIt)
 {
     LogIn();
-    emulator_.ClearRequests();
+    emulator_->ClearRequests();
     pal::ComPtr<IXMLDOMNode> profile;
     ASSERT_EQ(S_OK, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf()));
     const std::string first = Soap().back().Header("X-Zenfolio-Token").value_or("");
@@ -109,13 +80,13 @@ TEST_F(ServiceCalls, RefusedLoginsFailAndKeepTheEarlierToken)
 {
     EXPECT_EQ(E_INVALIDARG, proxy_->Authenticate(u"demo", u""));
     EXPECT_EQ(E_INVALIDARG, proxy_->Authenticate(nullptr, u"x"));
-    EXPECT_TRUE(emulator_.Requests().empty());
+    EXPECT_TRUE(emulator_->Requests().empty());
 
     EXPECT_EQ(E_FAIL, proxy_->Authenticate(u"demo", u"wrong"));
     LogIn();
-    emulator_.InjectFailure(emulator::Failure::RefuseLogin);
+    emulator_->InjectFailure(emulator::Failure::RefuseLogin);
     EXPECT_EQ(E_FAIL, proxy_->Authenticate(u"demo", u"zenfolio-demo"));
-    emulator_.ClearFailures();
+    emulator_->ClearFailures();
     pal::ComPtr<IXMLDOMNode> profile;
     EXPECT_EQ(S_OK, proxy_->LoadPrivateProfile(profile.ReleaseAndGetAddressOf()));
 }
@@ -172,11 +143,11 @@ TEST_F(ServiceCalls, PhotoSetRequestsCarryTheirParameters)
     EXPECT_EQ(id, Text(photoSet.Get(), u"z:Id"));
 
     // An out parameter that already holds a node sends nothing.
-    const auto before = emulator_.Requests().size();
+    const auto before = emulator_->Requests().size();
     IXMLDOMNode* held = photoSet.Get();
     EXPECT_EQ(E_INVALIDARG, proxy_->LoadPhotoSet(id.c_str(), LOADPHOTOSETLEVEL_LEVEL1, 0, &held));
     EXPECT_EQ(photoSet.Get(), held);
-    EXPECT_EQ(before, emulator_.Requests().size());
+    EXPECT_EQ(before, emulator_->Requests().size());
 }
 
 TEST_F(ServiceCalls, CreatingAGalleryWritesTheUpdaterAndReturnsTheNewSet)
@@ -197,7 +168,7 @@ TEST_F(ServiceCalls, CreatingAGalleryWritesTheUpdaterAndReturnsTheNewSet)
 
     const std::u16string newId = Text(created.Get(), u"z:Id");
     EXPECT_FALSE(Text(created.Get(), u"z:UploadUrl").empty());
-    const auto sets = emulator_.PhotoSets("demo");
+    const auto sets = emulator_->PhotoSets("demo");
     EXPECT_TRUE(std::any_of(sets.begin(), sets.end(), [&](const auto& set) {
         return std::to_string(set.id) == pal::ToUtf8(newId) && set.title == "Harbour" &&
                set.categories == std::vector<std::int64_t>{12003006, 12003000};
@@ -210,7 +181,7 @@ TEST_F(ServiceCalls, FaultsAndForeignRepliesFailTheCall)
     pal::ComPtr<IXMLDOMNode> result;
     for (const auto failure : {emulator::Failure::ServerFault, emulator::Failure::FaultWithOk,
                                emulator::Failure::HtmlError, emulator::Failure::DropConnection}) {
-        emulator_.InjectFailure(failure, "GetCategories", 1);
+        emulator_->InjectFailure(failure, "GetCategories", 1);
         EXPECT_EQ(E_FAIL, proxy_->GetCategories(result.ReleaseAndGetAddressOf())) << static_cast<int>(failure);
         EXPECT_FALSE(result);
     }
@@ -218,35 +189,17 @@ TEST_F(ServiceCalls, FaultsAndForeignRepliesFailTheCall)
 }
 
 // Accounts whose passwords and salts test the bytes that go into the digests.
-class ServiceLogins : public testing_support::PrefixTest {
+class ServiceLogins : public testing_support::EmulatedServiceTest {
   protected:
-    void SetUp() override
+    emulator::Options EmulatorOptions() override
     {
-        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        hostClasses_.emplace();
         const auto accounts = prefix_.Path() / "accounts";
         std::ofstream(accounts) << "[account]\nlogin = ines\npassword = Kaffee-Straße-日本\n\n"
                                    "[account]\nlogin = nosalt\nemail = nosalt@example.com\npassword = plain\nsalt =\n";
         emulator::Options options;
         options.accounts_file = accounts.string();
-        emulator_.emplace(options);
-        emulator_->Start();
-        proxyEnvironment_.Set("http_proxy", emulator_->Url());
-        ASSERT_EQ(S_OK,
-                  pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, proxy_.ReleaseAndGetVoidAddress()));
+        return options;
     }
-    void TearDown() override
-    {
-        proxy_.Reset();
-        emulator_->Stop();
-        hostClasses_.reset();
-        CoUninitialize();
-    }
-
-    testing_support::ProxyEnvironment proxyEnvironment_;
-    std::optional<host::HostClassRegistration> hostClasses_;
-    std::optional<emulator::ServiceEmulator> emulator_;
-    pal::ComPtr<IZenfolioProxy> proxy_;
 };
 
 TEST_F(ServiceLogins, ANonAsciiPasswordIsDigestedAsUtf8)

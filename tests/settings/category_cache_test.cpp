@@ -1,17 +1,9 @@
 // The category cache in the settings key: filling the three lists from it,
 // remembering and restoring choices, and downloading it from the emulator.
-#include "emulator/service_emulator.h"
-#include "host/host_classes.h"
-#include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
-#include "pal/text/utf.h"
-#include "service/zenfolio_proxy.h"
 #include "settings/category_cache.h"
 #include "settings/settings_store.h"
+#include "tests/support/emulated_service.h"
 #include "tests/support/plain_drop_down_list.h"
-#include "tests/support/proxy_environment.h"
-#include "tests/support/registry_tree.h"
-#include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -158,38 +150,21 @@ TEST_F(CategoryLists, AChoiceNoLongerListedSelectsTheDefaultButIsStillAnswered)
     EXPECT_EQ(u"<None>", sub_.SelectedText()) << "no key, no default match: the first item";
 }
 
-class CategoryDownload : public testing_support::PrefixTest {
+class CategoryDownload : public testing_support::EmulatedServiceTest {
   protected:
     void SetUp() override
     {
-        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        hostClasses_.emplace();
-        emulator_.Start();
-        proxyEnvironment_.Set("http_proxy", emulator_.Url());
-        ASSERT_EQ(S_OK,
-                  pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, proxy_.ReleaseAndGetVoidAddress()));
+        EmulatedServiceTest::SetUp();
         ASSERT_EQ(S_OK, proxy_->Authenticate(u"demo", u"zenfolio-demo"));
         CreateKey(orvana::kSettingsKeyPath);
-    }
-    void TearDown() override
-    {
-        proxy_.Reset();
-        emulator_.Stop();
-        hostClasses_.reset();
-        CoUninitialize();
     }
     std::size_t CategoryCalls() const
     {
         std::size_t calls = 0;
-        for (const auto& request : emulator_.Requests())
+        for (const auto& request : emulator_->Requests())
             if (request.Header("SOAPAction").value_or("").find("GetCategories") != std::string::npos) ++calls;
         return calls;
     }
-
-    testing_support::ProxyEnvironment proxyEnvironment_;
-    std::optional<host::HostClassRegistration> hostClasses_;
-    emulator::ServiceEmulator emulator_;
-    pal::ComPtr<IZenfolioProxy> proxy_;
 };
 
 TEST_F(CategoryDownload, FillsTheCacheOnceWithNineDigitNames)
@@ -210,7 +185,7 @@ TEST_F(CategoryDownload, FillsTheCacheOnceWithNineDigitNames)
 
 TEST_F(CategoryDownload, AFailedDownloadLeavesNoCacheSoTheNextTriesAgain)
 {
-    emulator_.InjectFailure(emulator::Failure::ServerFault, "GetCategories", 1);
+    emulator_->InjectFailure(emulator::Failure::ServerFault, "GetCategories", 1);
     orvana::RefreshCategoryCache(proxy_.Get());
     EXPECT_FALSE(orvana::OpenCategoryCache());
     orvana::RefreshCategoryCache(proxy_.Get());
