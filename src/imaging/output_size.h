@@ -44,7 +44,7 @@ bool IsOriginalSize(std::u16string_view text);
 // resolution to label it with.
 UINT ParseOutputSize(std::u16string_view text, double& dpi);
 
-// y1 up to x1, y2 from x2 on, linear between (either order of x1 and x2).
+// y1 up to the smaller of x1 and x2, y2 from the larger on, linear between.
 double PrintDpiForLength(double x, double x1, double x2, double y1, double y2);
 
 } // namespace orvana
