@@ -87,29 +87,8 @@ UINT ClampedPixels(double value)
     return static_cast<UINT>(value);
 }
 
-} // namespace
-
-void FillPixelPresets(DropDownList& list)
+SizeReading ReadSizeText(std::u16string_view text, const LocaleNumberFormat& format)
 {
-    const LocaleNumberFormat format;
-    const std::u16string suffix = ComponentString(kIdsPixelSuffix);
-    list.AddItem(ComponentString(kIdsOriginal));
-    for (const PixelPreset& preset : kPixelPresets) {
-        const std::u16string text = format.Format(preset.value, 0) + suffix + preset.tag;
-        list.AddItem(text, pal::FormatWide(u"%u", preset.value));
-    }
-}
-
-void FillPrintPresets(DropDownList& list)
-{
-    const std::u16string print = ComponentString(kIdsPrint);
-    for (const char16_t* preset : kPrintPresets)
-        list.AddItem(std::u16string(preset) + print);
-}
-
-SizeReading ReadSizeText(std::u16string_view text)
-{
-    const LocaleNumberFormat format;
     std::u16string compact;
     for (char16_t c : text)
         if (!IsWhiteSpace(c)) compact += c;
@@ -144,14 +123,40 @@ SizeReading ReadSizeText(std::u16string_view text)
     return reading;
 }
 
+} // namespace
+
+void FillPixelPresets(DropDownList& list)
+{
+    const LocaleNumberFormat format;
+    const std::u16string suffix = ComponentString(kIdsPixelSuffix);
+    list.AddItem(ComponentString(kIdsOriginal));
+    for (const PixelPreset& preset : kPixelPresets) {
+        const std::u16string text = format.Format(preset.value, 0) + suffix + preset.tag;
+        list.AddItem(text, pal::FormatWide(u"%u", preset.value));
+    }
+}
+
+void FillPrintPresets(DropDownList& list)
+{
+    const std::u16string print = ComponentString(kIdsPrint);
+    for (const char16_t* preset : kPrintPresets)
+        list.AddItem(std::u16string(preset) + print);
+}
+
+SizeReading ReadSizeText(std::u16string_view text)
+{
+    return ReadSizeText(text, LocaleNumberFormat());
+}
+
 std::u16string NormalizeSizeText(std::u16string_view text)
 {
-    SizeReading reading = ReadSizeText(text);
+    const LocaleNumberFormat format;
+    SizeReading reading = ReadSizeText(text, format);
     if (!reading.matched || reading.number == 0.0) return ComponentString(kIdsOriginal);
     if (reading.unit == SizeUnit::Pixels) reading.number = std::floor(reading.number);
 
     const bool whole = reading.number == std::floor(reading.number);
-    const std::u16string number = LocaleNumberFormat().Format(reading.number, whole ? 0 : 1);
+    const std::u16string number = format.Format(reading.number, whole ? 0 : 1);
     std::u16string canonical;
     switch (reading.unit) {
     case SizeUnit::Pixels:

@@ -59,13 +59,6 @@ std::u16string ChoiceKeyPath(OptionalPart subkey1, OptionalPart subkey2)
     return path;
 }
 
-void WriteString(HKEY key, std::u16string_view name, std::u16string_view text)
-{
-    const std::u16string value(text);
-    RegSetValueExW(key, std::u16string(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
-}
-
 std::optional<std::u16string> NodeText(IXMLDOMNode* node, LPCWSTR xpath)
 {
     pal::Bstr text;
@@ -113,7 +106,8 @@ void RefreshCategoryCache(IZenfolioProxy* proxy)
         if (FAILED(categories->get_item(index, category.ReleaseAndGetAddressOf())) || !category) continue;
         const auto code = NodeText(category.Get(), u"z:Code");
         const auto displayName = NodeText(category.Get(), u"z:DisplayName");
-        if (code && displayName) WriteString(cache.Get(), CategoryCodeFromNumberText(*code), *displayName);
+        if (code && displayName)
+            pal::SetStringValue(cache.Get(), CategoryCodeFromNumberText(*code).c_str(), *displayName);
     }
 }
 
@@ -216,7 +210,7 @@ void RememberCategoryChoice(const DropDownList& combo, std::u16string_view value
         stored = std::u16string(LeftPart(digits)) + std::u16string(MiddlePart(digits)) + u"000";
     else
         stored = digits;
-    WriteString(key.Get(), valueName, stored);
+    pal::SetStringValue(key.Get(), std::u16string(valueName).c_str(), stored);
 }
 
 } // namespace orvana

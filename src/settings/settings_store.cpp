@@ -69,12 +69,6 @@ void LoadFormat(HKEY key, SourceFormat format, ImageFormatSettings& settings)
     settings.LongDimension = ParseOutputSize(settings.SizeText, settings.Dpi);
 }
 
-void WriteDword(HKEY key, const std::u16string& name, UINT value)
-{
-    const DWORD data = value;
-    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
-}
-
 } // namespace
 
 void LoadPublisherSettings(ImageFormatSettings& jpeg, ImageFormatSettings& rawOrTiff)
@@ -93,12 +87,10 @@ void SavePublisherSettings(SourceFormat format, const ImageFormatSettings& setti
                         key.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS)
         return;
     const Names name = NamesFor(format);
-    if (format == SourceFormat::Jpeg) WriteDword(key.Get(), name(u"Mode"), settings.Mode);
+    if (format == SourceFormat::Jpeg) pal::SetDWORDValue(key.Get(), name(u"Mode").c_str(), settings.Mode);
     for (const auto& [field, member] : kSwitches)
-        WriteDword(key.Get(), name(field), settings.*member);
-    const std::u16string size = NormalizeSizeText(settings.SizeText);
-    RegSetValueExW(key.Get(), name(u"LongDimension").c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(size.c_str()),
-                   static_cast<DWORD>((size.size() + 1) * sizeof(char16_t)));
+        pal::SetDWORDValue(key.Get(), name(field).c_str(), settings.*member);
+    pal::SetStringValue(key.Get(), name(u"LongDimension").c_str(), NormalizeSizeText(settings.SizeText));
 }
 
 } // namespace orvana

@@ -22,13 +22,6 @@ pal::RegKey CreateKey(const std::u16string& path)
     return key;
 }
 
-void SetString(HKEY key, const char16_t* name, std::u16string_view text)
-{
-    const std::u16string value(text);
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * 2));
-}
-
 std::optional<std::u16string> StoredString(const std::u16string& path, const char16_t* name)
 {
     pal::RegKey key;
@@ -54,7 +47,7 @@ class CategoryLists : public testing_support::PrefixTest {
                                          {u"002000000", u"Architecture"},
                                          {u"002001000", u"Buildings"},
                                          {u"003000000", u""}}) // no name: never listed
-            SetString(cache.Get(), code, name);
+            pal::SetStringValue(cache.Get(), code, name);
     }
 
     void Fill(PlainDropDownList& list, orvana::OptionalPart category, orvana::OptionalPart sub,
@@ -138,7 +131,7 @@ TEST_F(CategoryLists, NoneIsRememberedAndNoSelectionIsForgotten)
 
 TEST_F(CategoryLists, AChoiceNoLongerListedSelectsTheDefaultButIsStillAnswered)
 {
-    SetString(CreateKey(orvana::kSettingsKeyPath).Get(), u"LastCategory", u"009000000");
+    pal::SetStringValue(CreateKey(orvana::kSettingsKeyPath).Get(), u"LastCategory", u"009000000");
     Fill(category_, std::nullopt, std::nullopt);
     EXPECT_EQ(u"009000000", orvana::RestoreCategoryChoice(category_, orvana::kLastCategoryValue, u"<none>",
                                                           std::nullopt, std::nullopt));

@@ -24,15 +24,10 @@ class SettingsStore : public testing_support::LocaleTest {
                                                  KEY_ALL_ACCESS, nullptr, key.ReleaseAndGetAddressOf(), nullptr));
         return key;
     }
-    static void SetDword(const char16_t* name, DWORD value)
-    {
-        RegSetValueExW(SettingsKey().Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    }
+    static void SetDword(const char16_t* name, DWORD value) { pal::SetDWORDValue(SettingsKey().Get(), name, value); }
     static void SetString(const char16_t* name, std::u16string_view text)
     {
-        const std::u16string value(text);
-        RegSetValueExW(SettingsKey().Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * 2));
+        pal::SetStringValue(SettingsKey().Get(), name, text);
     }
     static std::optional<std::u16string> StoredString(const char16_t* name)
     {

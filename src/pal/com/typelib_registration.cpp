@@ -23,19 +23,12 @@ std::u16string VersionText(WORD major, WORD minor)
     return Hex(major) + u"." + Hex(minor);
 }
 
-LSTATUS SetString(HKEY key, const char16_t* name, std::u16string_view value)
-{
-    std::u16string data(value);
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>((data.size() + 1) * sizeof(char16_t)));
-}
-
 LSTATUS CreateKeyWithDefault(HKEY root, const std::u16string& path, std::u16string_view value, bool setDefault = true)
 {
     pal::RegKey key;
     LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                      key.ReleaseAndGetAddressOf(), nullptr);
-    if (status == ERROR_SUCCESS && setDefault) status = SetString(key.Get(), nullptr, value);
+    if (status == ERROR_SUCCESS && setDefault) status = pal::SetStringValue(key.Get(), nullptr, value);
     return status;
 }
 
@@ -135,9 +128,9 @@ HRESULT Register(ITypeLib* library, LPCOLESTR fullPath, LPCOLESTR helpDir, bool 
         pal::RegKey typeLibKey;
         LSTATUS status = RegCreateKeyExW(root.key, (key + u"\\TypeLib").c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                          KEY_WRITE, nullptr, typeLibKey.ReleaseAndGetAddressOf(), nullptr);
-        if (status == ERROR_SUCCESS) status = SetString(typeLibKey.Get(), nullptr, libid);
+        if (status == ERROR_SUCCESS) status = pal::SetStringValue(typeLibKey.Get(), nullptr, libid);
         if (status == ERROR_SUCCESS)
-            status = SetString(typeLibKey.Get(), u"Version", VersionText(lib.wMajorVerNum, lib.wMinorVerNum));
+            status = pal::SetStringValue(typeLibKey.Get(), u"Version", VersionText(lib.wMajorVerNum, lib.wMinorVerNum));
         return check(status);
     });
 }

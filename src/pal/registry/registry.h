@@ -8,6 +8,8 @@
 
 #include "pal/base/types.h"
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000000u)))
@@ -103,5 +105,18 @@ class RegKey {
   private:
     HKEY key_ = nullptr;
 };
+
+// A REG_SZ value, its terminator counted in the size as readers expect.
+inline LSTATUS SetStringValue(HKEY key, const char16_t* name, std::u16string_view value)
+{
+    const std::u16string data(value);
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(char16_t)));
+}
+
+inline LSTATUS SetDWORDValue(HKEY key, const char16_t* name, DWORD value)
+{
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
 
 } // namespace pal
