@@ -24,11 +24,11 @@ class EmulatorCatalogue : public ::testing::Test {
         return client_.Call("LoadPhotoSet",
                             Element("photoSetId", id) + Element("level", level) + Element("includePhotos", photos));
     }
-    SoapReply Create(const std::string& group_id, const std::string& updater, const std::string& token)
+    SoapReply Create(const std::string& group_id, const std::string& updater, const std::string& token,
+                     const std::string& type = "Gallery")
     {
         return client_.Call("CreatePhotoSet",
-                            Element("groupId", group_id) + Element("type", "Gallery") + Element("updater", updater),
-                            token);
+                            Element("groupId", group_id) + Element("type", type) + Element("updater", updater), token);
     }
 
     ServiceEmulator service_;
@@ -60,8 +60,6 @@ TEST_F(EmulatorCatalogue, DemoHierarchyMixesTwoGroupsWithThreeGalleriesAndAColle
         EXPECT_EQ(tree.xml.Text(set + "/z:PageUrl"), "http://demo.zenfolio.com/p" + id);
         EXPECT_EQ(tree.xml.Count(set + "/../../z:Title"), 1);
     }
-    EXPECT_EQ(tree.xml.Texts(root + "//z:PhotoSet[z:Title='Kyoto in Autumn']/z:Categories/z:Category"),
-              (std::vector<std::string>{"12003002", "12003000", "12000000"}));
     EXPECT_EQ(client_.Call("LoadGroupHierarchy", Element("loginName", "nobody")).FaultCode(), "E_NOSUCHOBJECT");
     EXPECT_EQ(client_.Call("LoadGroupHierarchy", "").FaultCode(), "E_INVALIDPARAM");
 }
@@ -73,7 +71,6 @@ TEST_F(EmulatorCatalogue, CategoriesFormAThreeLevelTreeWithoutLeadingZeros)
     const auto codes = reply.xml.Texts(list + "/z:Code");
     EXPECT_GE(codes.size(), 30u);
     EXPECT_EQ(reply.xml.Text(list + "[z:Code='12003006']/z:DisplayName"), "China");
-    EXPECT_EQ(reply.xml.Text(list + "[z:Code='12000000']/z:DisplayName"), "Travel and Places");
     const std::set<std::string> known(codes.begin(), codes.end());
     std::set<long long> top_levels;
     for (const std::string& code : codes) {
@@ -149,11 +146,7 @@ TEST_F(EmulatorCatalogue, CreatePhotoSetRefusesBadRequests)
     EXPECT_EQ(Create(travel, "<Title> </Title>", token_).FaultCode(), "E_INVALIDPARAM");
     EXPECT_EQ(Create(travel, good + "<Categories><Category>999</Category></Categories>", token_).FaultCode(),
               "E_INVALIDPARAM");
-    EXPECT_EQ(client_
-                  .Call("CreatePhotoSet",
-                        Element("groupId", travel) + Element("type", "Album") + Element("updater", good), token_)
-                  .FaultCode(),
-              "E_INVALIDPARAM");
+    EXPECT_EQ(Create(travel, good, token_, "Album").FaultCode(), "E_INVALIDPARAM");
     EXPECT_EQ(service_.PhotoSets("demo").size(), 4u);
 }
 

@@ -12,19 +12,6 @@
 #include <unistd.h>
 
 namespace emulator::testing {
-namespace {
-
-struct XPathContextDeleter {
-    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
-};
-struct XPathObjectDeleter {
-    void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
-};
-struct XmlCharDeleter {
-    void operator()(xmlChar* text) const { xmlFree(text); }
-};
-
-} // namespace
 
 XmlReply::XmlReply(const std::string& body)
     : doc_(xmlReadMemory(body.data(), static_cast<int>(body.size()), "reply.xml", nullptr,
@@ -36,15 +23,17 @@ std::vector<std::string> XmlReply::Texts(const std::string& xpath) const
 {
     std::vector<std::string> out;
     if (!doc_) return out;
-    std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(doc_.get()));
+    std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(xmlXPathNewContext(doc_.get()),
+                                                                             xmlXPathFreeContext);
     xmlXPathRegisterNs(context.get(), BAD_CAST "s", BAD_CAST "http://schemas.xmlsoap.org/soap/envelope/");
     xmlXPathRegisterNs(context.get(), BAD_CAST "z", BAD_CAST kNamespace);
-    std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
-        xmlXPathEvalExpression(BAD_CAST xpath.c_str(), context.get()));
+    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+        xmlXPathEvalExpression(BAD_CAST xpath.c_str(), context.get()), xmlXPathFreeObject);
     if (!result || !result->nodesetval) return out;
     for (int i = 0; i < result->nodesetval->nodeNr; ++i) {
-        std::unique_ptr<xmlChar, XmlCharDeleter> text(xmlNodeGetContent(result->nodesetval->nodeTab[i]));
-        out.emplace_back(text ? reinterpret_cast<const char*>(text.get()) : "");
+        xmlChar* text = xmlNodeGetContent(result->nodesetval->nodeTab[i]);
+        out.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        xmlFree(text);
     }
     return out;
 }
@@ -128,10 +117,10 @@ std::string RawExchange(std::uint16_t port, const std::string& request)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) throw std::runtime_error("socket");
-    std::unique_ptr<int, void (*)(int*)> guard(new int(fd), [](int* p) {
-        ::close(*p);
-        delete p;
-    });
+    const struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } guard{fd};
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

@@ -18,7 +18,6 @@ inline constexpr const char* kNamespace = "http://www.zenfolio.com/api/1.6";
 class XmlReply {
   public:
     explicit XmlReply(const std::string& body);
-    bool Parsed() const { return doc_ != nullptr; }
     std::string Text(const std::string& xpath) const; // "" when nothing matches
     std::vector<std::string> Texts(const std::string& xpath) const;
     int Count(const std::string& xpath) const;

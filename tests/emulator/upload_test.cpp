@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace emulator::testing {
 namespace {
+
+using namespace std::string_literals;
 
 class EmulatorUpload : public ::testing::Test {
   protected:
@@ -30,10 +32,7 @@ class EmulatorUpload : public ::testing::Test {
     }
 
     const std::string data_dir_ = ::testing::TempDir() + "emulator-upload-" + std::to_string(::getpid());
-    const std::string bytes_ = [] {
-        const char raw[] = "\xFF\xD8\xFF\xE0 not quite a JPEG \0 with a zero";
-        return std::string(raw, sizeof raw - 1);
-    }();
+    const std::string bytes_ = "\xFF\xD8\xFF\xE0 not quite a JPEG \0 with a zero"s;
     ServiceEmulator service_{[this] {
         Options options;
         options.data_dir = data_dir_;
@@ -50,12 +49,9 @@ TEST_F(EmulatorUpload, StoresThePhotoAndAnswersItsIdAsDigits)
         "filename=Tour%20Eiffel%20%C3%A9t%C3%A9%2Ejpg&modified=Tue%2C%205%20Mar%202024%2014%3A03%3A09";
     const auto reply = client_.Upload(upload_url_, query, bytes_, token_, crypto::Base64Encode(crypto::Md5(bytes_)));
     ASSERT_EQ(reply.status, 200) << reply.body;
-    ASSERT_FALSE(reply.body.empty());
-    EXPECT_EQ(reply.body.find_first_not_of("0123456789"), std::string::npos) << reply.body;
-
     const auto photos = service_.Photos();
     ASSERT_EQ(photos.size(), 1u);
-    EXPECT_EQ(std::to_string(photos[0].id), reply.body);
+    EXPECT_EQ(std::to_string(photos[0].id), reply.body); // the id, in digits alone
     EXPECT_EQ(photos[0].file_name, "Tour Eiffel \xC3\xA9t\xC3\xA9.jpg");
     EXPECT_EQ(photos[0].modified, "Tue, 5 Mar 2024 14:03:09");
     EXPECT_EQ(photos[0].content_type, "image/jpeg");
@@ -63,13 +59,9 @@ TEST_F(EmulatorUpload, StoresThePhotoAndAnswersItsIdAsDigits)
 
     const std::string set_dir = data_dir_ + "/demo/p" + std::to_string(photos[0].photo_set_id);
     std::string content;
-    for (const auto& entry : std::filesystem::directory_iterator(set_dir)) {
-        if (entry.path().filename().string().rfind(reply.body + "-", 0) != 0) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream read;
-        read << in.rdbuf();
-        content = read.str();
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(set_dir))
+        if (entry.path().filename().string().rfind(reply.body + "-", 0) == 0)
+            content.assign(std::istreambuf_iterator<char>(std::ifstream(entry.path(), std::ios::binary).rdbuf()), {});
     EXPECT_EQ(content, bytes_);
 
     const SoapReply set = client_.Call("LoadPhotoSet", Element("photoSetId", std::to_string(photos[0].photo_set_id)) +
@@ -90,15 +82,12 @@ TEST_F(EmulatorUpload, MismatchedContentMd5IsRefusedAndNothingIsKept)
 
 TEST_F(EmulatorUpload, RefusesUploadsWithoutTokenNameTypeOrGallery)
 {
+    const std::string collection_url = "http://up.zenfolio.com/demo/p" + collection_id_ + "/upload.ushx";
     EXPECT_EQ(client_.Upload(upload_url_, "filename=a.jpg", bytes_, "").status, 401);
     EXPECT_EQ(client_.Upload(upload_url_, "filename=a.jpg", bytes_, "bm9wZQ==").status, 401);
     EXPECT_EQ(client_.Upload(upload_url_, "modified=x", bytes_, token_).status, 400);
     EXPECT_EQ(client_.Upload(upload_url_, "filename=a.txt", bytes_, token_, {}, "text/plain").status, 415);
-    EXPECT_EQ(
-        client_
-            .Upload("http://up.zenfolio.com/demo/p" + collection_id_ + "/upload.ushx", "filename=a.jpg", bytes_, token_)
-            .status,
-        404);
+    EXPECT_EQ(client_.Upload(collection_url, "filename=a.jpg", bytes_, token_).status, 404);
     EXPECT_EQ(client_.Upload("http://up.zenfolio.com/demo/p1/upload.ushx", "filename=a.jpg", bytes_, token_).status,
               404);
     EXPECT_TRUE(service_.Photos().empty());

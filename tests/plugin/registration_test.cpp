@@ -20,81 +20,56 @@ constexpr const char* kAppId = "{8C304162-5E7F-4D90-B132-4F5E6D7C8B9A}";
 constexpr const char* kLibid = "{9D415273-6F80-4EA1-8243-506F7E8D9CAB}";
 constexpr const char* kPluginInterface = "{AE526384-7091-4FB2-8354-61708F9EADBC}";
 
-std::vector<std::string> ClassKeys(const std::string& clsid, const std::string& progId, const std::string& name,
-                                   bool category)
+using Values = std::initializer_list<std::pair<const char*, std::string>>;
+
+// A key's line and one line per string value of it ("@" names the default value).
+void Add(std::vector<std::string>& lines, const std::string& key, Values values = {})
+{
+    lines.push_back(key);
+    for (const auto& [name, text] : values)
+        lines.push_back(key + " " + name + " = \"" + text + "\"");
+}
+
+void AddClass(std::vector<std::string>& lines, const std::string& clsid, const std::string& progId,
+              const std::string& name, bool category)
 {
     const std::string key = "CLSID\\" + clsid;
-    const std::string module = testing_support::ComponentPath();
-    std::vector<std::string> lines = {
-        key,
-        key + " @ = \"" + name + "\"",
-        key + "\\InprocServer32",
-        key + "\\InprocServer32 @ = \"" + module + "\"",
-        key + "\\InprocServer32 ThreadingModel = \"Both\"",
-        key + "\\ProgID",
-        key + "\\ProgID @ = \"" + progId + ".1\"",
-        key + "\\Programmable",
-        key + "\\TypeLib",
-        key + "\\TypeLib @ = \"" + kLibid + "\"",
-        key + "\\VersionIndependentProgID",
-        key + "\\VersionIndependentProgID @ = \"" + progId + "\"",
-        progId,
-        progId + " @ = \"" + name + "\"",
-        progId + "\\CLSID",
-        progId + "\\CLSID @ = \"" + clsid + "\"",
-        progId + "\\CurVer",
-        progId + "\\CurVer @ = \"" + progId + ".1\"",
-        progId + ".1",
-        progId + ".1 @ = \"" + name + "\"",
-        progId + ".1\\CLSID",
-        progId + ".1\\CLSID @ = \"" + clsid + "\"",
-    };
+    Add(lines, key, {{"@", name}});
+    Add(lines, key + "\\InprocServer32", {{"@", testing_support::ComponentPath()}, {"ThreadingModel", "Both"}});
+    Add(lines, key + "\\ProgID", {{"@", progId + ".1"}});
+    Add(lines, key + "\\Programmable");
+    Add(lines, key + "\\TypeLib", {{"@", kLibid}});
+    Add(lines, key + "\\VersionIndependentProgID", {{"@", progId}});
+    Add(lines, progId, {{"@", name}});
+    Add(lines, progId + "\\CLSID", {{"@", clsid}});
+    Add(lines, progId + "\\CurVer", {{"@", progId + ".1"}});
+    Add(lines, progId + ".1", {{"@", name}});
+    Add(lines, progId + ".1\\CLSID", {{"@", clsid}});
     if (category) {
-        lines.push_back(key + "\\Implemented Categories");
-        lines.push_back(key + "\\Implemented Categories\\{BF637495-81A2-40C3-9465-7281909FBECD}");
+        Add(lines, key + "\\Implemented Categories");
+        Add(lines, key + "\\Implemented Categories\\{BF637495-81A2-40C3-9465-7281909FBECD}");
     }
-    return lines;
 }
 
 std::vector<std::string> ExpectedClassesTree()
 {
-    const std::string module = testing_support::ComponentPath();
     const std::string interfaceKey = std::string("Interface\\") + kPluginInterface;
-    const std::string libKey = std::string("TypeLib\\") + kLibid;
-    std::vector<std::string> lines = {
-        "AppID",
-        std::string("AppID\\") + kAppId,
-        std::string("AppID\\") + kAppId + " @ = \"Orvana.Publishing.Plugin.Zenfolio\"",
-        "AppID\\Orvana.Publishing.Plugin.Zenfolio.dll",
-        std::string("AppID\\Orvana.Publishing.Plugin.Zenfolio.dll AppID = \"") + kAppId + "\"",
-        "CLSID",
-        "Interface",
-        interfaceKey,
-        interfaceKey + " @ = \"IOrvanaPublishingPlugin\"",
-        interfaceKey + "\\ProxyStubClsid",
-        interfaceKey + "\\ProxyStubClsid @ = \"{00020424-0000-0000-C000-000000000046}\"",
-        interfaceKey + "\\ProxyStubClsid32",
-        interfaceKey + "\\ProxyStubClsid32 @ = \"{00020424-0000-0000-C000-000000000046}\"",
-        interfaceKey + "\\TypeLib",
-        interfaceKey + "\\TypeLib @ = \"" + kLibid + "\"",
-        interfaceKey + "\\TypeLib Version = \"1.0\"",
-        "TypeLib",
-        libKey,
-        libKey + "\\1.0",
-        libKey + "\\1.0 @ = \"Orvana Publish to Zenfolio 1.0 Type Library\"",
-        libKey + "\\1.0\\409",
-        libKey + "\\1.0\\409\\win64",
-        libKey + "\\1.0\\409\\win64 @ = \"" + module + "\"",
-        libKey + "\\1.0\\FLAGS",
-        libKey + "\\1.0\\FLAGS @ = \"0\"",
-        libKey + "\\1.0\\HELPDIR",
-        libKey + "\\1.0\\HELPDIR @ = \"\"",
-    };
-    for (auto part :
-         {ClassKeys(kPublisher, "Orvana.Publishing.Plugin.Zenfolio", "Orvana Publish to Zenfolio Class", true),
-          ClassKeys(kProxy, "Orvana.Publishing.Plugin.Zenfolio.Proxy", "Orvana Publish to Zenfolio Proxy Class",
-                    false)})
-        lines.insert(lines.end(), part.begin(), part.end());
+    const std::string libKey = std::string("TypeLib\\") + kLibid + "\\1.0";
+    const std::string proxyStub = "{00020424-0000-0000-C000-000000000046}";
+    std::vector<std::string> lines = {"AppID", "CLSID", "Interface", "TypeLib", std::string("TypeLib\\") + kLibid};
+    Add(lines, std::string("AppID\\") + kAppId, {{"@", "Orvana.Publishing.Plugin.Zenfolio"}});
+    Add(lines, "AppID\\Orvana.Publishing.Plugin.Zenfolio.dll", {{"AppID", kAppId}});
+    Add(lines, interfaceKey, {{"@", "IOrvanaPublishingPlugin"}});
+    Add(lines, interfaceKey + "\\ProxyStubClsid", {{"@", proxyStub}});
+    Add(lines, interfaceKey + "\\ProxyStubClsid32", {{"@", proxyStub}});
+    Add(lines, interfaceKey + "\\TypeLib", {{"@", kLibid}, {"Version", "1.0"}});
+    Add(lines, libKey, {{"@", "Orvana Publish to Zenfolio 1.0 Type Library"}});
+    Add(lines, libKey + "\\409");
+    Add(lines, libKey + "\\409\\win64", {{"@", testing_support::ComponentPath()}});
+    Add(lines, libKey + "\\FLAGS", {{"@", "0"}});
+    Add(lines, libKey + "\\HELPDIR", {{"@", ""}});
+    AddClass(lines, kPublisher, "Orvana.Publishing.Plugin.Zenfolio", "Orvana Publish to Zenfolio Class", true);
+    AddClass(lines, kProxy, "Orvana.Publishing.Plugin.Zenfolio.Proxy", "Orvana Publish to Zenfolio Proxy Class", false);
     std::sort(lines.begin(), lines.end());
     return lines;
 }
@@ -111,27 +86,20 @@ TEST_F(Registration, MachineWideWritesExactlyTheComponentEntriesAndRemovesThemAg
 {
     ASSERT_EQ(S_OK, module_.RegisterServer());
     EXPECT_EQ(ExpectedClassesTree(), TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
-    EXPECT_TRUE(TreeOf(HKEY_CURRENT_USER, u"Software\\Classes").empty());
-
-    // Registering again changes nothing.
-    ASSERT_EQ(S_OK, module_.RegisterServer());
-    EXPECT_EQ(ExpectedClassesTree(), TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
-
-    ASSERT_EQ(S_OK, module_.UnregisterServer());
-    EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
-}
-
-TEST_F(Registration, InstallWithACommandThatOnlyStartsWithUserRegistersMachineWide)
-{
+    // Registering again changes nothing; a command that only starts with "user" is no per-user install.
     ASSERT_EQ(S_OK, module_.Install(TRUE, u"users"));
     EXPECT_EQ(ExpectedClassesTree(), TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
     EXPECT_TRUE(TreeOf(HKEY_CURRENT_USER, u"Software\\Classes").empty());
+
+    ASSERT_EQ(S_OK, module_.UnregisterServer());
+    EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
+    ASSERT_EQ(S_OK, module_.Install(TRUE, u"users"));
     ASSERT_EQ(S_OK, module_.Install(FALSE, nullptr));
     EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
 }
 
 // The per-user flag lasts for the life of the process, so this runs in a child.
-TEST_F(Registration, InstallForUserInAnyCaseWritesOnlyTheUsersClasses)
+TEST_F(Registration, InstallForUserInAnyCaseWritesOnlyTheUsersClassesAndTheClassesRootFindsThem)
 {
     EXPECT_TRUE(testing_support::PassesInChildProcess([this] {
         ASSERT_EQ(S_OK, module_.Install(TRUE, u"USER"));
@@ -140,12 +108,7 @@ TEST_F(Registration, InstallForUserInAnyCaseWritesOnlyTheUsersClasses)
         // Once per user, plain unregistration stays per user too.
         ASSERT_EQ(S_OK, module_.UnregisterServer());
         EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_CURRENT_USER, u"Software\\Classes"));
-    }));
-}
 
-TEST_F(Registration, ClassesRegisteredPerUserAreCreatableThroughTheClassesRoot)
-{
-    EXPECT_TRUE(testing_support::PassesInChildProcess([this] {
         ASSERT_EQ(S_OK, module_.Install(TRUE, u"user"));
         pal::RegKey key;
         EXPECT_EQ(ERROR_SUCCESS,

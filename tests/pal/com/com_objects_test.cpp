@@ -1,5 +1,3 @@
-// Object templates, aggregation, class factories, the free-threaded marshaler
-// and activation through the process's class table.
 #include "pal/com/activation.h"
 #include "pal/com/class_factory.h"
 #include "pal/com/marshaler.h"
@@ -216,25 +214,10 @@ TEST_F(Activation, FindsClassesTheProgramRegisteredUntilTheyAreRevoked)
     EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kThingClass, nullptr, CLSCTX_ALL, IID_ISecond, &out));
 }
 
-TEST_F(Activation, ReportsAClassWhoseRegisteredModuleIsMissingOrNotAServer)
-{
-    const std::u16string key = u"CLSID\\" + pal::GuidToString(kThingClass) + u"\\InprocServer32";
-    testing_support::CreateKey(HKEY_CURRENT_USER, (u"Software\\Classes\\" + key).c_str(), u"",
-                               u"/nonexistent/module.so");
-    void* out = nullptr;
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND),
-              CoCreateInstance(kThingClass, nullptr, CLSCTX_INPROC_SERVER, IID_IFirst, &out));
-
-    // A library that exports no DllGetClassObject is no server.
-    testing_support::CreateKey(HKEY_CURRENT_USER, (u"Software\\Classes\\" + key).c_str(), u"", u"libsqlite3.so.0");
-    EXPECT_EQ(CO_E_ERRORINDLL, CoCreateInstance(kThingClass, nullptr, CLSCTX_INPROC_SERVER, IID_IFirst, &out));
-    EXPECT_EQ(nullptr, out);
-}
-
 constexpr CLSID kBuiltinThing = pal::MakeGuid("0C0C0C0C-1111-2222-3333-444444444444");
 const pal::BuiltinClass g_builtinThing{kBuiltinThing, &pal::CreateComObject<Thing>};
 
-TEST_F(Activation, FindsBuiltinClassesUnlessTheRegistryNamesAModuleForThem)
+TEST_F(Activation, FindsBuiltinClassesUnlessTheRegistryNamesAModuleThatIsMissingOrNoServer)
 {
     pal::ComPtr<ISecond> made;
     ASSERT_EQ(S_OK, CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, made.ReleaseAndGetVoidAddress()));
@@ -244,7 +227,11 @@ TEST_F(Activation, FindsBuiltinClassesUnlessTheRegistryNamesAModuleForThem)
     testing_support::CreateKey(HKEY_CURRENT_USER, key.c_str(), u"", u"/nonexistent/override.so");
     void* out = nullptr;
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND),
-              CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, &out));
+              CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_INPROC_SERVER, IID_ISecond, &out));
+    // A library that exports no DllGetClassObject is no server.
+    testing_support::CreateKey(HKEY_CURRENT_USER, key.c_str(), u"", u"libsqlite3.so.0");
+    EXPECT_EQ(CO_E_ERRORINDLL, CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, &out));
+    EXPECT_EQ(nullptr, out);
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-// IDispatch answered from a static type library description.
 #include "pal/com/dispatch_impl.h"
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
@@ -95,13 +94,10 @@ class TypeInfoDispatch : public ::testing::Test {
     pal::ComPtr<ICalculator> object_;
 };
 
-VARIANT I4(LONG v)
+void SetText(VARIANT& v, const char16_t* text)
 {
-    VARIANT x;
-    VariantInit(&x);
-    x.vt = VT_I4;
-    x.lVal = v;
-    return x;
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(text);
 }
 
 TEST_F(TypeInfoDispatch, FindsMembersAndParametersByNameInAnyCase)
@@ -118,14 +114,9 @@ TEST_F(TypeInfoDispatch, FindsMembersAndParametersByNameInAnyCase)
 
 TEST_F(TypeInfoDispatch, CoercesArgumentsAndReturnsTheRetval)
 {
-    pal::Variant text;
-    text.vt = VT_BSTR;
-    text.bstrVal = SysAllocString(u"ab");
-    pal::Variant result;
-    // times arrives as a decimal string and is coerced to VT_UI4.
-    pal::Variant times;
-    times.vt = VT_BSTR;
-    times.bstrVal = SysAllocString(u"3");
+    pal::Variant text, times, result;
+    SetText(text, u"ab");
+    SetText(times, u"3"); // coerced to VT_UI4
     ASSERT_EQ(S_OK, Call(2, {times, text}, &result));
     ASSERT_EQ(VT_BSTR, result.vt);
     EXPECT_EQ(u"ababab", std::u16string(result.bstrVal));
@@ -138,21 +129,14 @@ TEST_F(TypeInfoDispatch, CoercesArgumentsAndReturnsTheRetval)
 
 TEST_F(TypeInfoDispatch, RejectsWrongCallsWithTheAutomationCodes)
 {
-    pal::Variant result;
+    pal::Variant result, notANumber, text;
+    SetText(notANumber, u"many");
+    SetText(text, u"x");
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Call(99, {}, &result));
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, Call(2, {I4(1)}, &result));
-
-    VARIANT notANumber;
-    VariantInit(&notANumber);
-    notANumber.vt = VT_BSTR;
-    notANumber.bstrVal = SysAllocString(u"many");
-    pal::Variant text;
-    text.vt = VT_BSTR;
-    text.bstrVal = SysAllocString(u"x");
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, Call(2, {text}, &result));
     UINT argErr = 99;
     EXPECT_EQ(DISP_E_TYPEMISMATCH, Call(2, {notANumber, text}, &result, &argErr));
     EXPECT_EQ(0u, argErr); // the last argument, which comes first
-    VariantClear(&notANumber);
 }
 
 TEST_F(TypeInfoDispatch, AFailingMethodBecomesAnExceptionWithItsErrorInformation)

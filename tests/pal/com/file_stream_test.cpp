@@ -18,11 +18,7 @@ class FileStreamTest : public testing::Test {
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
     }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    void TearDown() override { fs::remove_all(folder_, ignored_); }
 
     std::u16string PathOf(const std::string& name) const { return pal::ToUtf16((folder_ / name).string()); }
     HRESULT Open(const std::string& name, DWORD mode, ComPtr<IStream>& out) const
@@ -31,6 +27,7 @@ class FileStreamTest : public testing::Test {
     }
 
     fs::path folder_;
+    std::error_code ignored_;
 };
 
 TEST_F(FileStreamTest, CreateWriteReopenRead)
@@ -70,21 +67,15 @@ TEST_F(FileStreamTest, SetSizeSeekAndCopyTo)
     ComPtr<IStream> stream;
     ASSERT_EQ(Open("sized", STGM_CREATE | STGM_READWRITE, stream), S_OK);
     WriteText(stream.Get(), "abcdef");
-    ULARGE_INTEGER size{};
-    size.QuadPart = 2;
-    ASSERT_EQ(stream->SetSize(size), S_OK);
+    ASSERT_EQ(stream->SetSize({.QuadPart = 2}), S_OK);
     EXPECT_EQ(SeekTo(stream.Get(), 4, STREAM_SEEK_END), 6u);
     WriteText(stream.Get(), "Z");
-    LARGE_INTEGER before{};
-    before.QuadPart = -100;
-    EXPECT_EQ(stream->Seek(before, STREAM_SEEK_SET, nullptr), STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(stream->Seek({.QuadPart = -100}, STREAM_SEEK_SET, nullptr), STG_E_INVALIDFUNCTION);
 
     SeekTo(stream.Get(), 0, STREAM_SEEK_SET);
     ComPtr<IStream> memory = NewMemoryStream();
-    ULARGE_INTEGER all{};
-    all.QuadPart = ~0ull;
     ULARGE_INTEGER read{};
-    ASSERT_EQ(stream->CopyTo(memory.Get(), all, &read, nullptr), S_OK);
+    ASSERT_EQ(stream->CopyTo(memory.Get(), {.QuadPart = ~0ull}, &read, nullptr), S_OK);
     EXPECT_EQ(read.QuadPart, 7u);
     SeekTo(memory.Get(), 0, STREAM_SEEK_SET);
     EXPECT_EQ(ReadText(memory.Get(), 7), std::string("ab\0\0\0\0Z", 7));

@@ -30,9 +30,7 @@ TEST(MemoryStream, ReadsWhatThereIsAndRestoresPositions)
     SeekTo(stream.Get(), static_cast<LONGLONG>(saved), STREAM_SEEK_SET);
     EXPECT_EQ(ReadText(stream.Get(), 2), "bo");
 
-    LARGE_INTEGER back{};
-    back.QuadPart = -10;
-    EXPECT_EQ(stream->Seek(back, STREAM_SEEK_CUR, nullptr), STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(stream->Seek({.QuadPart = -10}, STREAM_SEEK_CUR, nullptr), STG_E_INVALIDFUNCTION);
     EXPECT_EQ(SeekTo(stream.Get(), 0, STREAM_SEEK_CUR), 9u) << "a failed seek does not move";
 }
 
@@ -46,12 +44,10 @@ TEST(MemoryStream, GapsAndGrowthReadAsZero)
     SeekTo(stream.Get(), 0, STREAM_SEEK_SET);
     EXPECT_EQ(ReadText(stream.Get(), 20), std::string("abc\0\0\0\0\0Z", 9));
 
-    ULARGE_INTEGER size{};
-    ASSERT_EQ(stream->SetSize(size), S_OK);
+    ASSERT_EQ(stream->SetSize({.QuadPart = 0}), S_OK);
     EXPECT_EQ(StreamSize(stream.Get()), 0u);
     EXPECT_EQ(SeekTo(stream.Get(), 0, STREAM_SEEK_CUR), 9u) << "SetSize leaves the position";
-    size.QuadPart = 4;
-    ASSERT_EQ(stream->SetSize(size), S_OK);
+    ASSERT_EQ(stream->SetSize({.QuadPart = 4}), S_OK);
     SeekTo(stream.Get(), 0, STREAM_SEEK_SET);
     EXPECT_EQ(ReadText(stream.Get(), 10), std::string(4, '\0')) << "old bytes do not come back";
 }
@@ -96,10 +92,8 @@ TEST(MemoryStream, ClonesShareDataNotPosition)
     // Copying into a clone of itself must not deadlock or corrupt.
     SeekTo(clone.Get(), 0, STREAM_SEEK_END);
     SeekTo(stream.Get(), 0, STREAM_SEEK_SET);
-    ULARGE_INTEGER count{};
-    count.QuadPart = 3;
     ULARGE_INTEGER read{};
-    ASSERT_EQ(stream->CopyTo(clone.Get(), count, &read, nullptr), S_OK);
+    ASSERT_EQ(stream->CopyTo(clone.Get(), {.QuadPart = 3}, &read, nullptr), S_OK);
     EXPECT_EQ(read.QuadPart, 3u);
     SeekTo(stream.Get(), 0, STREAM_SEEK_SET);
     EXPECT_EQ(ReadText(stream.Get(), 20), "shared!sha");

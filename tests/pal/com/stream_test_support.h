@@ -12,10 +12,8 @@ namespace pal::test {
 
 inline ULONGLONG SeekTo(IStream* stream, LONGLONG offset, DWORD origin)
 {
-    LARGE_INTEGER move{};
-    move.QuadPart = offset;
     ULARGE_INTEGER position{};
-    EXPECT_EQ(stream->Seek(move, origin, &position), S_OK);
+    EXPECT_EQ(stream->Seek({.QuadPart = offset}, origin, &position), S_OK);
     return position.QuadPart;
 }
 

@@ -48,12 +48,8 @@ LONGLONG Value(const VARIANT& v)
     switch (v.vt) {
     case VT_I2:
         return v.iVal;
-    case VT_UI2:
-        return v.uiVal;
     case VT_I4:
         return v.lVal;
-    case VT_UI4:
-        return v.ulVal;
     case VT_I8:
         return v.llVal;
     default:

@@ -21,9 +21,8 @@ TEST(ByteSize, ThreeSignificantDigitsTruncatedInTheLargestUnitBelow1024)
     EXPECT_EQ(SizeText(10239), u"9.99 KB") << "truncated, never rounded up";
     EXPECT_EQ(SizeText(1048575), u"1,023 KB") << "from 1000 of a unit the whole number, grouped";
     EXPECT_EQ(SizeText(2400016) + u"|" + SizeText(1610612736), u"2.28 MB|1.50 GB");
-    EXPECT_EQ(SizeText(1LL << 40) + u"|" + SizeText(1LL << 50), u"1.00 TB|1.00 PB");
-    EXPECT_EQ(SizeText(INT64_MAX) + u"|" + SizeText(INT64_MIN), u"7.99 EB|-8.00 EB");
-    EXPECT_EQ(SizeText(-1340), u"-1.30 KB");
+    EXPECT_EQ(SizeText(1LL << 50) + u"|" + SizeText(INT64_MAX) + u"|" + SizeText(INT64_MIN),
+              u"1.00 PB|7.99 EB|-8.00 EB");
 }
 
 TEST(ByteSize, SeparatorsOfTheUsersLocale)

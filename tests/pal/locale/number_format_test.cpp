@@ -23,27 +23,12 @@ std::u16string Custom(LPCWSTR value, UINT digits, UINT grouping, UINT negativeOr
     return Formatted(value, &format);
 }
 
-// As a caller writing counts or sizes does: the user's separators, its own digits.
-std::u16string WithUsersSeparators(LPCWSTR value, UINT digits)
-{
-    WCHAR decimal[8] = {}, thousand[8] = {};
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8);
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand, 8);
-    const NUMBERFMTW format{digits, 1, 3, decimal, thousand, 1};
-    return Formatted(value, &format);
-}
-
-TEST(NumberFormat, GroupsAndSeparatesAsTheUsersLocaleDoes)
+TEST(NumberFormat, WithoutAFormatTheUsersLocaleDecidesTheSeparatorsAndDigits)
 {
     ASSERT_TRUE(UseLocale("en_US.UTF-8"));
-    EXPECT_EQ(WithUsersSeparators(u"1600", 0), u"1,600");
-    EXPECT_EQ(Formatted(u"-1234567.891", nullptr), u"-1,234,567.89") << "the locale's own format: two digits";
-    ASSERT_TRUE(UseLocale("de_DE.UTF-8"));
-    EXPECT_EQ(WithUsersSeparators(u"1600", 0), u"1.600");
-    EXPECT_EQ(WithUsersSeparators(u"1234.56", 1), u"1.234,6");
+    EXPECT_EQ(Formatted(u"-1234567.891", nullptr), u"-1,234,567.89");
     ASSERT_TRUE(UseLocale("fr_FR.UTF-8"));
-    EXPECT_EQ(WithUsersSeparators(u"1600", 0), u"1\u202F600");
-    EXPECT_EQ(WithUsersSeparators(u"0.45", 1), u"0,5");
+    EXPECT_EQ(Formatted(u"1234.5", nullptr), u"1\u202F234,50");
 }
 
 TEST(NumberFormat, EveryGroupingForm)
@@ -56,7 +41,7 @@ TEST(NumberFormat, EveryGroupingForm)
     EXPECT_EQ(Custom(u"0001234", 0, 3), u"1,234") << "leading zeros are no digits";
 }
 
-TEST(NumberFormat, RoundsHalfAwayFromZeroAndPadsTheFraction)
+TEST(NumberFormat, RoundsHalfAwayFromZeroPadsTheFractionAndPlacesTheSign)
 {
     EXPECT_EQ(Custom(u"1.005", 2, 3), u"1.01");
     EXPECT_EQ(Custom(u"1.00499", 2, 3), u"1.00");
@@ -64,10 +49,6 @@ TEST(NumberFormat, RoundsHalfAwayFromZeroAndPadsTheFraction)
     EXPECT_EQ(Custom(u"999.995", 2, 3), u"1,000.00") << "the carry reaches a new group";
     EXPECT_EQ(Custom(u"5.", 3, 3), u"5.000");
     EXPECT_EQ(Custom(u"-0.004", 2, 3), u"0.00") << "what rounds to zero has no sign";
-}
-
-TEST(NumberFormat, LeadingZeroAndEveryNegativeOrder)
-{
     EXPECT_EQ(Custom(u"-0.5", 2, 3, 1, 0), u"-.50");
     EXPECT_EQ(Custom(u".4", 0, 3, 1, 0), u"0") << "a number never vanishes";
     const char16_t* expected[] = {u"(1,234.50)", u"-1,234.50", u"- 1,234.50", u"1,234.50-", u"1,234.50 -"};

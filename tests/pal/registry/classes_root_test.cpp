@@ -3,33 +3,19 @@
 // Each test starts with both classes keys present and open.
 class ClassesRoot : public RegistryTest {
   protected:
-    void SetUp() override
-    {
-        RegistryTest::SetUp();
-        user_ = Create(HKEY_CURRENT_USER, u"Software\\Classes");
-        machine_ = Create(HKEY_LOCAL_MACHINE, u"Software\\Classes");
-    }
-    void TearDown() override
-    {
-        user_.Close();
-        machine_.Close();
-        RegistryTest::TearDown();
-    }
-    pal::RegKey user_;
-    pal::RegKey machine_;
+    pal::RegKey user_ = Create(HKEY_CURRENT_USER, u"Software\\Classes");
+    pal::RegKey machine_ = Create(HKEY_LOCAL_MACHINE, u"Software\\Classes");
 };
 
 TEST_F(ClassesRoot, ReadsUserClassesBeforeMachineClasses)
 {
     const pal::RegKey machineExt = Create(machine_.Get(), u".orv");
-    const pal::RegKey userExt = Create(user_.Get(), u".ORV");
     ASSERT_EQ(SetString(machineExt.Get(), nullptr, u"Machine.Document"), ERROR_SUCCESS);
     ASSERT_EQ(SetString(machineExt.Get(), u"Content Type", u"image/x-orv"), ERROR_SUCCESS);
-    ASSERT_EQ(SetString(userExt.Get(), nullptr, u"User.Document"), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(Create(user_.Get(), u".ORV").Get(), nullptr, u"User.Document"), ERROR_SUCCESS);
     Create(machine_.Get(), u"MachineOnly");
 
-    pal::RegKey ext;
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u".orv", ext), ERROR_SUCCESS);
+    const pal::RegKey ext = Opened(HKEY_CLASSES_ROOT, u".orv");
     EXPECT_EQ(GetString(ext.Get(), nullptr), u"User.Document");
     // A value the user copy lacks is read from the machine copy.
     EXPECT_EQ(GetString(ext.Get(), u"content type"), u"image/x-orv");
@@ -44,25 +30,15 @@ TEST_F(ClassesRoot, EnumerationListsUserEntriesFirstAndEachNameOnce)
     for (const char16_t* name : {u"A", u"C"})
         Create(machine_.Get(), name);
     EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT), (std::vector<std::u16string>{u"B", u"a", u"C"}));
+    EXPECT_EQ(Info(HKEY_CLASSES_ROOT).subkeys, 3u);
 
-    const pal::RegKey userA = Create(user_.Get(), u"a");
+    ASSERT_EQ(SetDword(Create(user_.Get(), u"a").Get(), u"Shared", 1), ERROR_SUCCESS);
     const pal::RegKey machineA = Create(machine_.Get(), u"A");
-    ASSERT_EQ(SetDword(userA.Get(), u"Shared", 1), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(machineA.Get(), u"MachineValue", 2), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(machineA.Get(), u"SHARED", 3), ERROR_SUCCESS);
-    pal::RegKey a;
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u"A", a), ERROR_SUCCESS);
+    const pal::RegKey a = Opened(HKEY_CLASSES_ROOT, u"A");
     EXPECT_EQ(ValueNames(a.Get()), (std::vector<std::u16string>{u"Shared", u"MachineValue"}));
-
-    DWORD subkeys = 0, values = 0;
-    ASSERT_EQ(RegQueryInfoKeyW(HKEY_CLASSES_ROOT, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                               nullptr, nullptr, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(subkeys, 3u);
-    ASSERT_EQ(RegQueryInfoKeyW(a.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                               nullptr, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(values, 2u);
+    EXPECT_EQ(Info(a.Get()).values, 2u);
 }
 
 TEST_F(ClassesRoot, NewKeysGoToMachineClassesUnlessTheirParentHasAUserCopy)
@@ -77,8 +53,7 @@ TEST_F(ClassesRoot, NewKeysGoToMachineClassesUnlessTheirParentHasAUserCopy)
     EXPECT_FALSE(Exists(machine_.Get(), u"PerUser"));
 
     // Through a handle opened on the view, the same rule applies.
-    pal::RegKey clsid;
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u"clsid", clsid), ERROR_SUCCESS);
+    const pal::RegKey clsid = Opened(HKEY_CLASSES_ROOT, u"clsid");
     Create(clsid.Get(), u"{0002}\\InprocServer32");
     EXPECT_TRUE(Exists(machine_.Get(), u"CLSID\\{0002}\\InprocServer32"));
     EXPECT_EQ(SubkeyNames(clsid.Get()), (std::vector<std::u16string>{u"{0001}", u"{0002}"}));
@@ -89,20 +64,14 @@ TEST_F(ClassesRoot, ValueWritesGoToTheUserCopyOnlyWhenTheKeyExistsThere)
     Create(machine_.Get(), u"Both");
     Create(user_.Get(), u"Both");
     Create(machine_.Get(), u"MachineOnly");
-    pal::RegKey both, machineOnly;
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u"Both", both), ERROR_SUCCESS);
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u"MachineOnly", machineOnly), ERROR_SUCCESS);
-    ASSERT_EQ(SetDword(both.Get(), u"Written", 1), ERROR_SUCCESS);
-    ASSERT_EQ(SetDword(machineOnly.Get(), u"Written", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(Opened(HKEY_CLASSES_ROOT, u"Both").Get(), u"Written", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(Opened(HKEY_CLASSES_ROOT, u"MachineOnly").Get(), u"Written", 1), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(HKEY_CLASSES_ROOT, u"AtRoot", 1), ERROR_SUCCESS);
 
-    pal::RegKey key;
-    ASSERT_EQ(Open(user_.Get(), u"Both", key), ERROR_SUCCESS);
-    EXPECT_EQ(ValueNames(key.Get()), std::vector<std::u16string>{u"Written"});
-    ASSERT_EQ(Open(machine_.Get(), u"Both", key), ERROR_SUCCESS);
-    EXPECT_TRUE(ValueNames(key.Get()).empty());
-    ASSERT_EQ(Open(machine_.Get(), u"MachineOnly", key), ERROR_SUCCESS);
-    EXPECT_EQ(ValueNames(key.Get()), std::vector<std::u16string>{u"Written"});
+    const std::vector<std::u16string> written{u"Written"};
+    EXPECT_EQ(ValueNames(Opened(user_.Get(), u"Both").Get()), written);
+    EXPECT_TRUE(ValueNames(Opened(machine_.Get(), u"Both").Get()).empty());
+    EXPECT_EQ(ValueNames(Opened(machine_.Get(), u"MachineOnly").Get()), written);
     EXPECT_EQ(ValueNames(machine_.Get()), std::vector<std::u16string>{u"AtRoot"});
 }
 
@@ -119,8 +88,7 @@ TEST_F(ClassesRoot, DeletingThroughTheViewRemovesEveryCopy)
 
     Create(user_.Get(), u"Flat");
     Create(machine_.Get(), u"Flat");
-    pal::RegKey flat;
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u"Flat", flat), ERROR_SUCCESS);
+    const pal::RegKey flat = Opened(HKEY_CLASSES_ROOT, u"Flat");
     EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u"Flat"), ERROR_SUCCESS);
     EXPECT_FALSE(Exists(user_.Get(), u"Flat"));
     EXPECT_FALSE(Exists(machine_.Get(), u"Flat"));

@@ -5,11 +5,8 @@
 #include "pal/registry/registry.h"
 #include "tests/support/temporary_prefix.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +25,13 @@ class RegistryTest : public testing_support::PrefixTest {
     static LSTATUS Open(HKEY parent, const char16_t* path, pal::RegKey& key)
     {
         return RegOpenKeyExW(parent, path, 0, KEY_READ, key.ReleaseAndGetAddressOf());
+    }
+
+    static pal::RegKey Opened(HKEY parent, const char16_t* path)
+    {
+        pal::RegKey key;
+        EXPECT_EQ(Open(parent, path, key), ERROR_SUCCESS) << "opening key";
+        return key;
     }
 
     static bool Exists(HKEY parent, const char16_t* path)
@@ -62,6 +66,18 @@ class RegistryTest : public testing_support::PrefixTest {
         std::u16string text(buffer, size / sizeof(char16_t));
         if (!text.empty() && text.back() == u'\0') text.pop_back();
         return text;
+    }
+
+    struct KeyInfo {
+        DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValueName = 0, maxValue = 0;
+    };
+    static KeyInfo Info(HKEY key)
+    {
+        KeyInfo i;
+        EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &i.subkeys, &i.maxSubkey, nullptr, &i.values,
+                                   &i.maxValueName, &i.maxValue, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        return i;
     }
 
     static std::vector<std::u16string> SubkeyNames(HKEY key)

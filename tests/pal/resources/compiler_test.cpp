@@ -23,26 +23,18 @@ template <class F> std::string ErrorOf(F f)
 }
 
 // A manifest with its files in a fresh folder, removed afterwards.
-class ManifestFolder {
-  public:
-    ManifestFolder()
-    {
-        std::string name = (std::filesystem::temp_directory_path() / "orvana-rc-XXXXXX").string();
-        if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp");
-        folder_ = name;
-    }
-    ~ManifestFolder() { std::filesystem::remove_all(folder_); }
+struct ManifestFolder {
+    std::string folder = (std::filesystem::temp_directory_path() / "orvana-rc-XXXXXX").string();
+    ManifestFolder() { EXPECT_NE(mkdtemp(folder.data()), nullptr); }
+    ~ManifestFolder() { std::filesystem::remove_all(folder); }
 
     std::filesystem::path Write(const std::string& name, const std::string& content) const
     {
-        const std::filesystem::path file = folder_ / name;
+        const std::filesystem::path file = std::filesystem::path(folder) / name;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << content;
         return file;
     }
-
-  private:
-    std::filesystem::path folder_;
 };
 
 TEST(StringTableFile, TakesTheTextBetweenTheOuterQuotes)

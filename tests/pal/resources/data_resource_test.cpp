@@ -29,24 +29,21 @@ TEST(FindResource, FindsATypeNameInAnyCaseAndANumberInEitherForm)
     EXPECT_EQ(ResourceBytes(byNumber), FileBytes("template.xml"));
 }
 
-TEST(FindResource, KeepsEveryByteOfABinaryFile)
+TEST(FindResource, KeepsEveryByteOfABinaryFileAndLoadsAnEmptyOne)
 {
     const HRSRC resource = FindResourceW(pal::ThisModule(), MAKEINTRESOURCEW(7), u"BINARY");
     ASSERT_NE(resource, nullptr);
     const std::vector<BYTE> expected = FileBytes("bytes.bin");
     ASSERT_EQ(expected.size(), 12u);
     EXPECT_EQ(ResourceBytes(resource), expected);
+
+    const HRSRC empty = FindResourceW(pal::ThisModule(), MAKEINTRESOURCEW(1), u"EMPTY");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(SizeofResource(pal::ThisModule(), empty), 0u);
+    EXPECT_NE(LoadResource(pal::ThisModule(), empty), nullptr);
 }
 
-TEST(FindResource, AnEmptyFileIsAnEmptyResourceThatStillLoads)
-{
-    const HRSRC resource = FindResourceW(pal::ThisModule(), MAKEINTRESOURCEW(1), u"EMPTY");
-    ASSERT_NE(resource, nullptr);
-    EXPECT_EQ(SizeofResource(pal::ThisModule(), resource), 0u);
-    EXPECT_NE(LoadResource(pal::ThisModule(), resource), nullptr);
-}
-
-TEST(FindResource, AnswersNullForAnythingNotInTheTable)
+TEST(FindResource, AnswersNullForAnythingNotInTheTableAndNullHandlesLoadNothing)
 {
     const HMODULE module = pal::ThisModule();
     EXPECT_EQ(FindResourceW(module, MAKEINTRESOURCEW(1002), u"SOAP"), nullptr);
@@ -58,13 +55,9 @@ TEST(FindResource, AnswersNullForAnythingNotInTheTable)
     EXPECT_EQ(FindResourceW(module, u"#66537", u"SOAP"), nullptr) << "66537 is 1001 past 16 bits";
     EXPECT_EQ(FindResourceW(module, nullptr, u"SOAP"), nullptr);
     EXPECT_EQ(FindResourceW(module, MAKEINTRESOURCEW(1001), nullptr), nullptr);
-}
-
-TEST(FindResource, NullHandlesLoadNothing)
-{
-    EXPECT_EQ(LoadResource(pal::ThisModule(), nullptr), nullptr);
+    EXPECT_EQ(LoadResource(module, nullptr), nullptr) << "and a null handle loads nothing";
     EXPECT_EQ(LockResource(nullptr), nullptr);
-    EXPECT_EQ(SizeofResource(pal::ThisModule(), nullptr), 0u);
+    EXPECT_EQ(SizeofResource(module, nullptr), 0u);
 }
 
 } // namespace

@@ -20,20 +20,18 @@ void PutDword(std::vector<BYTE>& bytes, std::size_t at, std::uint32_t value)
         bytes[at + static_cast<std::size_t>(i)] = static_cast<BYTE>(value >> (8 * i));
 }
 
-TEST(LoadImage, ASharedIconIsTheSameHandleEveryTime)
+TEST(LoadImage, ASharedIconIsOneHandleWhoseBytesAreTheIconFile)
 {
     const HANDLE first = LoadImageW(pal::ThisModule(), MAKEINTRESOURCEW(200), IMAGE_ICON, 16, 16, LR_SHARED);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(LoadImageW(pal::ThisModule(), MAKEINTRESOURCEW(200), IMAGE_ICON, 32, 32, LR_SHARED), first);
     EXPECT_EQ(LoadImageW(pal::ThisModule(), u"#200", IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE), first);
-}
-
-TEST(LoadImage, TheHandleGivesTheIconFile)
-{
-    const auto icon =
-        static_cast<HICON>(LoadImageW(pal::ThisModule(), MAKEINTRESOURCEW(200), IMAGE_ICON, 0, 0, LR_SHARED));
-    const std::span<const BYTE> bytes = pal::IconBytes(icon);
+    const std::span<const BYTE> bytes = pal::IconBytes(static_cast<HICON>(first));
     EXPECT_EQ(std::vector<BYTE>(bytes.begin(), bytes.end()), IconFile());
+
+    int unrelated = 0;
+    EXPECT_TRUE(pal::IconBytes(reinterpret_cast<HICON>(&unrelated)).empty()) << "a handle it did not issue";
+    EXPECT_TRUE(pal::IconBytes(nullptr).empty());
 }
 
 TEST(LoadImage, AnswersNullForAMissingIconAnotherTypeOrTheStockImages)
@@ -43,13 +41,6 @@ TEST(LoadImage, AnswersNullForAMissingIconAnotherTypeOrTheStockImages)
         << "a resource of another type under a free icon number";
     EXPECT_EQ(LoadImageW(pal::ThisModule(), MAKEINTRESOURCEW(200), 0 /* IMAGE_BITMAP */, 0, 0, LR_SHARED), nullptr);
     EXPECT_EQ(LoadImageW(nullptr, MAKEINTRESOURCEW(200), IMAGE_ICON, 0, 0, LR_SHARED), nullptr);
-}
-
-TEST(LoadImage, IconBytesRefusesHandlesItDidNotIssue)
-{
-    int unrelated = 0;
-    EXPECT_TRUE(pal::IconBytes(reinterpret_cast<HICON>(&unrelated)).empty());
-    EXPECT_TRUE(pal::IconBytes(nullptr).empty());
 }
 
 TEST(IconFile, AcceptsTheComponentIconAndAPngImage)

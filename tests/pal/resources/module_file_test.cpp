@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// TYPELIB 1 of test.manifest names this object.
 extern "C" const pal::TypeLibraryDescription TestTypeLibrary{};
 
 namespace {
@@ -21,17 +20,13 @@ std::u16string FileName(HMODULE module)
     return {buffer, length};
 }
 
-fs::path Path(const std::u16string& name)
+TEST(GetModuleFileName, AnswersTheProgramsAbsolutePathWhichFindsItAgain)
 {
-    return pal::ToUtf8(name);
-}
-
-TEST(GetModuleFileName, AnswersTheProgramsAbsolutePath)
-{
-    const fs::path file = Path(FileName(pal::ThisModule()));
+    const fs::path file = pal::ToUtf8(FileName(pal::ThisModule()));
     EXPECT_TRUE(file.is_absolute()) << file;
     EXPECT_TRUE(fs::equivalent(file, "/proc/self/exe")) << file;
     EXPECT_EQ(FileName(nullptr), FileName(pal::ThisModule())) << "a null module names the main program";
+    EXPECT_EQ(pal::ModuleFromPath(FileName(pal::ThisModule())), pal::ThisModule());
 }
 
 TEST(GetModuleFileName, CutsALongNameAndAnswersTheBufferSize)
@@ -43,30 +38,20 @@ TEST(GetModuleFileName, CutsALongNameAndAnswersTheBufferSize)
     EXPECT_EQ(GetModuleFileNameW(pal::ThisModule(), buffer, 0), 0u);
 }
 
-TEST(GetModuleFileName, NamesTheFileOfALoadedLibrary)
-{
-    const HINSTANCE module = pal::ModuleFromPath(pal::ToUtf16(PAL_TEST_MODULE));
-    ASSERT_NE(module, nullptr);
-    EXPECT_TRUE(fs::equivalent(Path(FileName(module)), PAL_TEST_MODULE));
-}
-
-TEST(ModuleFromPath, LoadsALibraryAndReadsItsOwnTable)
+TEST(ModuleFromPath, LoadsALibraryThatNamesItsFileAndReadsItsOwnTable)
 {
     const HINSTANCE module = pal::ModuleFromPath(pal::ToUtf16(PAL_TEST_MODULE));
     ASSERT_NE(module, nullptr);
     EXPECT_NE(module, pal::ThisModule());
     EXPECT_EQ(pal::ModuleFromPath(pal::ToUtf16(PAL_TEST_MODULE)), module);
+    EXPECT_TRUE(fs::equivalent(fs::path(pal::ToUtf8(FileName(module))), PAL_TEST_MODULE));
 
     char16_t buffer[64];
     const int length = LoadStringW(module, 1, buffer, 64);
     EXPECT_EQ(std::u16string(buffer, static_cast<std::size_t>(length)), u"From the loaded module");
     EXPECT_EQ(LoadStringW(module, 3, buffer, 64), 0) << "the program's strings are not the library's";
     EXPECT_EQ(pal::ResourcesOf(module).typeLibrary, nullptr);
-}
-
-TEST(ModuleFromPath, FindsTheProgramItself)
-{
-    EXPECT_EQ(pal::ModuleFromPath(FileName(pal::ThisModule())), pal::ThisModule());
+    EXPECT_EQ(pal::ResourcesOf(pal::ThisModule()).typeLibrary, &TestTypeLibrary) << "TYPELIB 1 of test.manifest";
 }
 
 TEST(ModuleFromPath, AnswersNullForFilesThatAreNoModuleWithATable)
@@ -84,11 +69,6 @@ TEST(ModuleFromPath, RefusesTheTableOfADependency)
 {
     EXPECT_EQ(pal::ModuleFromPath(pal::ToUtf16(PAL_TEST_TABLELESS_MODULE)), nullptr);
     EXPECT_EQ(GetFileVersionInfoSizeW(pal::ToUtf16(PAL_TEST_TABLELESS_MODULE).c_str(), nullptr), 0u);
-}
-
-TEST(ModuleTable, PointsAtTheTypeLibraryOfTheManifest)
-{
-    EXPECT_EQ(pal::ResourcesOf(pal::ThisModule()).typeLibrary, &TestTypeLibrary);
 }
 
 } // namespace

@@ -5,10 +5,10 @@
 
 namespace {
 
-std::u16string Load(UINT id, int size = 256)
+std::u16string Load(UINT id, HINSTANCE module = pal::ThisModule())
 {
-    std::u16string buffer(static_cast<std::size_t>(size), u'#');
-    const int length = LoadStringW(pal::ThisModule(), id, buffer.data(), size);
+    std::u16string buffer(256, u'#');
+    const int length = LoadStringW(module, id, buffer.data(), 256);
     EXPECT_EQ(buffer[static_cast<std::size_t>(length)], u'\0');
     return buffer.substr(0, static_cast<std::size_t>(length));
 }
@@ -20,6 +20,7 @@ TEST(LoadString, CopiesTheExactTextWhenItFits)
     EXPECT_EQ(Load(3), u"Quotes \"inside\" stay");
     EXPECT_EQ(Load(4), u"Grüße: ✓ 😀 é1 \\ tab\tend");
     EXPECT_EQ(Load(65535), u"Highest number");
+    EXPECT_EQ(Load(1, nullptr), u"Plain text") << "a null instance reads this module";
 }
 
 TEST(LoadString, CutsTheTextToTheBufferAndTerminatesIt)
@@ -47,7 +48,7 @@ TEST(LoadString, WithSizeZeroAnswersAReadOnlyPointerToTheText)
     EXPECT_EQ(again, text) << "the pointer names the module's own copy";
 }
 
-TEST(LoadString, AnswersZeroForAMissingOrEmptyString)
+TEST(LoadString, AnswersZeroForAMissingOrEmptyStringOrABadBuffer)
 {
     char16_t buffer[8] = u"#######";
     EXPECT_EQ(LoadStringW(pal::ThisModule(), 6, buffer, 8), 0);
@@ -57,21 +58,11 @@ TEST(LoadString, AnswersZeroForAMissingOrEmptyString)
     const char16_t* text = u"untouched";
     EXPECT_EQ(LoadStringW(pal::ThisModule(), 6, reinterpret_cast<LPWSTR>(&text), 0), 0);
     EXPECT_EQ(std::u16string_view(text), u"untouched");
-}
 
-TEST(LoadString, RefusesANullBufferOrANegativeSize)
-{
-    char16_t buffer[4] = u"###";
-    EXPECT_EQ(LoadStringW(pal::ThisModule(), 1, nullptr, 4), 0);
-    EXPECT_EQ(LoadStringW(pal::ThisModule(), 1, buffer, -1), 0);
+    buffer[0] = u'#';
+    EXPECT_EQ(LoadStringW(pal::ThisModule(), 1, nullptr, 4), 0) << "a null buffer";
+    EXPECT_EQ(LoadStringW(pal::ThisModule(), 1, buffer, -1), 0) << "a negative size";
     EXPECT_EQ(buffer[0], u'#');
-}
-
-TEST(LoadString, NullInstanceReadsThisModule)
-{
-    char16_t buffer[16];
-    EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 16), 10);
-    EXPECT_EQ(std::u16string(buffer), u"Plain text");
 }
 
 } // namespace

@@ -73,18 +73,9 @@ class DomTest : public testing_support::PrefixTest {
         return node;
     }
 
-    template <typename Node> static std::u16string Xml(const ComPtr<Node>& node)
-    {
-        return Get(node.Get(), &IXMLDOMNode::get_xml);
-    }
-    template <typename Node> static std::u16string Text(const ComPtr<Node>& node)
-    {
-        return Get(node.Get(), &IXMLDOMNode::get_text);
-    }
-    template <typename Node> static std::u16string Name(const ComPtr<Node>& node)
-    {
-        return Get(node.Get(), &IXMLDOMNode::get_nodeName);
-    }
+    template <typename N> static std::u16string Xml(const ComPtr<N>& n) { return Get(n.Get(), &N::get_xml); }
+    template <typename N> static std::u16string Text(const ComPtr<N>& n) { return Get(n.Get(), &N::get_text); }
+    template <typename N> static std::u16string Name(const ComPtr<N>& n) { return Get(n.Get(), &N::get_nodeName); }
 
   private:
     static std::u16string Get(IXMLDOMNode* node, HRESULT (STDMETHODCALLTYPE IXMLDOMNode::*getter)(BSTR*))

@@ -3,7 +3,6 @@
 #include "tests/pal/xml/dom_fixture.h"
 
 #include <thread>
-#include <vector>
 
 namespace xml_test {
 namespace {
@@ -102,10 +101,8 @@ TEST_F(Threads, SeparateDocumentsAndReadersOfASharedOne)
     };
 
     std::u16string failures[3];
-    std::vector<std::thread> threads;
-    threads.emplace_back(ownDocuments, &failures[0]);
-    threads.emplace_back(ownDocuments, &failures[1]);
-    threads.emplace_back(reader, &failures[2]);
+    std::thread threads[] = {std::thread(ownDocuments, &failures[0]), std::thread(ownDocuments, &failures[1]),
+                             std::thread(reader, &failures[2])};
     for (int i = 0; i < kRounds; ++i) {
         a->put_text(Bstr(i % 2 ? u"one" : u"1").Get());
         ComPtr<IXMLDOMNode> clone;
