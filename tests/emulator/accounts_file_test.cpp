@@ -7,19 +7,10 @@ namespace {
 
 TEST(AccountsFile, ParsesSeveralAccountsWithTheirTrees)
 {
-    const auto accounts = ParseAccounts("# two photographers\n"
-                                        "[account]\n"
-                                        "login = alice\n"
-                                        "email = alice@example.com\n"
-                                        "password =  two words = fine  \n"
-                                        "display-name = Alice Example\n"
-                                        "photo-bytes-quota = 8589934592\n"
-                                        "gallery = Travel/Asia/Kyoto\n"
-                                        "collection = Favourites\n"
-                                        "\n"
-                                        "[account]\r\n"
-                                        "login = bob\r\n"
-                                        "password = x\r\n");
+    const auto accounts = ParseAccounts("# two photographers\n[account]\nlogin = alice\nemail = alice@example.com\n"
+                                        "password =  two words = fine  \nphoto-bytes-quota = 8589934592\n"
+                                        "gallery = Travel/Asia/Kyoto\ncollection = Favourites\n\n"
+                                        "[account]\r\nlogin = bob\r\npassword = x\r\n");
     ASSERT_EQ(accounts.size(), 2u);
     EXPECT_EQ(accounts[0].password, "two words = fine");
     EXPECT_EQ(accounts[0].photo_bytes_quota, 8589934592LL);

@@ -1,6 +1,7 @@
 #include "tests/emulator/emulator_client.h"
 
 #include "emulator/crypto.h"
+#include "emulator/file_descriptor.h"
 
 #include <arpa/inet.h>
 #include <httplib.h>
@@ -9,13 +10,13 @@
 #include <netinet/in.h>
 #include <stdexcept>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace emulator::testing {
 
 XmlReply::XmlReply(const std::string& body)
     : doc_(xmlReadMemory(body.data(), static_cast<int>(body.size()), "reply.xml", nullptr,
-                         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING))
+                         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING),
+           xmlFreeDoc)
 {
 }
 
@@ -38,17 +39,6 @@ std::vector<std::string> XmlReply::Texts(const std::string& xpath) const
     return out;
 }
 
-std::string XmlReply::Text(const std::string& xpath) const
-{
-    const auto texts = Texts(xpath);
-    return texts.empty() ? std::string() : texts.front();
-}
-
-int XmlReply::Count(const std::string& xpath) const
-{
-    return static_cast<int>(Texts(xpath).size());
-}
-
 std::string SoapReply::FaultCode() const
 {
     const std::string text = xml.Text("/s:Envelope/s:Body/s:Fault/faultstring");
@@ -60,10 +50,15 @@ std::string SoapReply::Result(const std::string& relative) const
     return xml.Text("/s:Envelope/s:Body/*/*/" + relative);
 }
 
-std::string Element(const std::string& name, const std::string& text)
+namespace {
+
+SoapReply ReplyOf(const httplib::Result& result)
 {
-    return "<" + name + ">" + text + "</" + name + ">";
+    if (!result) throw std::runtime_error("no reply from the emulator");
+    return SoapReply{result->status, result->get_header_value("Content-Type"), result->body, XmlReply(result->body)};
 }
+
+} // namespace
 
 SoapReply ServiceClient::Call(const std::string& method, const std::string& parameters_xml, const std::string& token,
                               const std::string& soap_action)
@@ -76,9 +71,7 @@ SoapReply ServiceClient::Call(const std::string& method, const std::string& para
                              {"X-Zenfolio-User-Agent", "Orvana/1.9.289.0"}};
     if (!token.empty()) headers.emplace("X-Zenfolio-Token", token);
     httplib::Client client("127.0.0.1", port_);
-    auto result = client.Post("/api/1.6/zfapi.asmx", headers, body, "text/xml; charset=utf-8");
-    if (!result) throw std::runtime_error("no reply from the emulator");
-    return SoapReply{result->status, result->get_header_value("Content-Type"), result->body, XmlReply(result->body)};
+    return ReplyOf(client.Post("/api/1.6/zfapi.asmx", headers, body, "text/xml; charset=utf-8"));
 }
 
 std::string ServiceClient::Proof(const SoapReply& challenge_reply, const std::string& password)
@@ -98,9 +91,9 @@ std::string ServiceClient::Login(const std::string& login, const std::string& pa
     return reply.FaultCode().empty() ? reply.Result(".") : std::string();
 }
 
-ServiceClient::UploadReply ServiceClient::Upload(const std::string& upload_url, const std::string& query,
-                                                 const std::string& bytes, const std::string& token,
-                                                 const std::string& content_md5, const std::string& content_type)
+SoapReply ServiceClient::Upload(const std::string& upload_url, const std::string& query, const std::string& bytes,
+                                const std::string& token, const std::string& content_md5,
+                                const std::string& content_type)
 {
     // The upload address names the service's host; the emulator answers any
     // host's path, so only the path goes to loopback.
@@ -108,26 +101,19 @@ ServiceClient::UploadReply ServiceClient::Upload(const std::string& upload_url, 
     httplib::Headers headers{{"X-Zenfolio-Token", token}};
     if (!content_md5.empty()) headers.emplace("Content-MD5", content_md5);
     httplib::Client client("127.0.0.1", port_);
-    auto result = client.Post(path + "?" + query, headers, bytes, content_type);
-    if (!result) throw std::runtime_error("no reply from the emulator");
-    return {result->status, result->body};
+    return ReplyOf(client.Post(path + "?" + query, headers, bytes, content_type));
 }
 
 std::string RawExchange(std::uint16_t port, const std::string& request)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) throw std::runtime_error("socket");
-    const struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } guard{fd};
+    const FileDescriptor connection(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int fd = connection.Get();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (!connection.Valid() || ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         throw std::runtime_error("connect");
-    }
     for (std::size_t sent = 0; sent < request.size();) {
         const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) throw std::runtime_error("send");

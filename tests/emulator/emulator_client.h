@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <libxml/tree.h>
-#include <libxml/xpath.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,15 +17,16 @@ inline constexpr const char* kNamespace = "http://www.zenfolio.com/api/1.6";
 class XmlReply {
   public:
     explicit XmlReply(const std::string& body);
-    std::string Text(const std::string& xpath) const; // "" when nothing matches
     std::vector<std::string> Texts(const std::string& xpath) const;
-    int Count(const std::string& xpath) const;
+    std::string Text(const std::string& xpath) const // "" when nothing matches
+    {
+        const auto texts = Texts(xpath);
+        return texts.empty() ? std::string() : texts.front();
+    }
+    int Count(const std::string& xpath) const { return static_cast<int>(Texts(xpath).size()); }
 
   private:
-    struct DocDeleter {
-        void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-    };
-    std::unique_ptr<xmlDoc, DocDeleter> doc_;
+    std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
 };
 
 struct SoapReply {
@@ -53,13 +53,9 @@ class ServiceClient {
     // Proof for a challenge reply, as the client computes it.
     static std::string Proof(const SoapReply& challenge_reply, const std::string& password);
 
-    struct UploadReply {
-        int status = 0;
-        std::string body;
-    };
-    UploadReply Upload(const std::string& upload_url, const std::string& query, const std::string& bytes,
-                       const std::string& token, const std::string& content_md5 = {},
-                       const std::string& content_type = "image/jpeg");
+    SoapReply Upload(const std::string& upload_url, const std::string& query, const std::string& bytes,
+                     const std::string& token, const std::string& content_md5 = {},
+                     const std::string& content_type = "image/jpeg");
 
   private:
     std::uint16_t port_;
@@ -69,6 +65,9 @@ class ServiceClient {
 // closes it. The request should ask for "Connection: close".
 std::string RawExchange(std::uint16_t port, const std::string& request);
 
-std::string Element(const std::string& name, const std::string& text);
+inline std::string Element(const std::string& name, const std::string& text)
+{
+    return "<" + name + ">" + text + "</" + name + ">";
+}
 
 } // namespace emulator::testing

@@ -1,7 +1,6 @@
 #include "emulator/crypto.h"
 #include "tests/emulator/emulator_client.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -27,21 +26,6 @@ class EmulatorLogin : public ::testing::Test {
     ServiceEmulator service_;
     ServiceClient client_{0};
 };
-
-TEST_F(EmulatorLogin, ProofOfThePasswordGivesATokenThatOpensTheProfile)
-{
-    const std::string token = client_.Login("demo", "zenfolio-demo");
-    ASSERT_FALSE(token.empty());
-
-    const SoapReply profile = client_.Call("LoadPrivateProfile", "", token);
-    EXPECT_EQ(profile.status, 200);
-    EXPECT_EQ(profile.content_type, "text/xml; charset=utf-8");
-    EXPECT_EQ(profile.Result("z:LoginName"), "demo");
-    EXPECT_EQ(profile.Result("z:DisplayName"), "Demo Photographer");
-    EXPECT_EQ(profile.Result("z:DomainName"), "demo.zenfolio.com");
-    EXPECT_EQ(profile.Result("z:PhotoBytesQuota"), "10737418240");
-    EXPECT_FALSE(profile.Result("z:RootGroup/z:Id").empty());
-}
 
 TEST_F(EmulatorLogin, RefusalsAreFaultsNamingTheErrorCode)
 {
@@ -101,6 +85,7 @@ TEST_F(EmulatorLogin, SoapActionMustNameTheCalledMethod)
     const SoapReply quoted = client_.Call("GetChallenge", Element("loginName", "demo"), "",
                                           "\"" + std::string(kNamespace) + "/GetChallenge\"");
     EXPECT_TRUE(quoted.FaultCode().empty());
+    EXPECT_EQ(quoted.content_type, "text/xml; charset=utf-8");
 }
 
 TEST(EmulatorAccounts, AccountsFromAFileLogInByNameOrEmailAndKeepTheirChallenges)
@@ -118,9 +103,6 @@ TEST(EmulatorAccounts, AccountsFromAFileLogInByNameOrEmailAndKeepTheirChallenges
     EXPECT_FALSE(client.Login("alice@example.com", "p\xC3\xA4sswort").empty());
     EXPECT_FALSE(client.Login("bob", "hunter2").empty());
     EXPECT_TRUE(client.Login("demo", "zenfolio-demo").empty());
-
-    const SoapReply bob = client.Call("GetChallenge", Element("loginName", "bob"));
-    EXPECT_EQ(bob.Result("z:PasswordSalt"), "");
     // Bob's correct proof over a challenge issued to Alice opens nothing.
     const SoapReply alice = client.Call("GetChallenge", Element("loginName", "alice"));
     const auto challenge = crypto::Base64Decode(alice.Result("z:Challenge"));

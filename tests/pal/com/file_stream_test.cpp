@@ -1,33 +1,19 @@
 #include "pal/text/utf.h"
 #include "stream_test_support.h"
-
-#include <cstdlib>
-#include <filesystem>
+#include "tests/support/temporary_prefix.h"
 
 namespace {
 
 using namespace pal::test;
 using pal::ComPtr;
-namespace fs = std::filesystem;
 
-class FileStreamTest : public testing::Test {
+class FileStreamTest : public testing_support::PrefixTest {
   protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "pal_file_stream_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_, ignored_); }
-
-    std::u16string PathOf(const std::string& name) const { return pal::ToUtf16((folder_ / name).string()); }
+    std::u16string PathOf(const std::string& name) const { return pal::ToUtf16((prefix_.Path() / name).string()); }
     HRESULT Open(const std::string& name, DWORD mode, ComPtr<IStream>& out) const
     {
         return SHCreateStreamOnFileW(PathOf(name).c_str(), mode, out.ReleaseAndGetAddressOf());
     }
-
-    fs::path folder_;
-    std::error_code ignored_;
 };
 
 TEST_F(FileStreamTest, CreateWriteReopenRead)

@@ -1,3 +1,4 @@
+// Global memory blocks and the memory streams over them.
 #include "pal/com/global_memory.h"
 #include "stream_test_support.h"
 
@@ -9,6 +10,59 @@ namespace {
 using namespace pal::test;
 using pal::ComPtr;
 
+TEST(GlobalMemory, FixedIsItsPointerMoveableCountsLocks)
+{
+    HGLOBAL fixed = GlobalAlloc(GPTR, 16);
+    EXPECT_EQ(GlobalLock(fixed), fixed);
+    EXPECT_EQ(static_cast<const char*>(fixed)[15], 0) << "GMEM_ZEROINIT";
+    EXPECT_EQ(GlobalFree(fixed), nullptr);
+
+    HGLOBAL moveable = GlobalAlloc(GHND, 8);
+    void* data = GlobalLock(moveable);
+    ASSERT_NE(data, nullptr);
+    EXPECT_NE(data, moveable) << "the handle is not the data";
+    EXPECT_EQ(GlobalLock(moveable), data);
+    EXPECT_TRUE(GlobalUnlock(moveable)) << "still locked once";
+    EXPECT_FALSE(GlobalUnlock(moveable)) << "now unlocked";
+    EXPECT_FALSE(GlobalUnlock(moveable)) << "nothing left to unlock";
+    EXPECT_EQ(GlobalFree(moveable), nullptr);
+}
+
+TEST(GlobalMemory, ReAllocMovesOnlyWhatMayMove)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 4);
+    {
+        pal::GlobalLockGuard data(block);
+        std::memcpy(data.Data(), "abcd", 4);
+        EXPECT_EQ(GlobalReAlloc(block, 1 << 20, GMEM_MOVEABLE), nullptr) << "locked blocks stay put";
+        EXPECT_EQ(GlobalReAlloc(block, 2, GMEM_MOVEABLE), block) << "shrinking in place is fine";
+    }
+    ASSERT_EQ(GlobalReAlloc(block, 1 << 20, GMEM_MOVEABLE | GMEM_ZEROINIT), block) << "same handle after moving";
+    EXPECT_EQ(GlobalSize(block), 1u << 20);
+    EXPECT_EQ(std::memcmp(pal::GlobalLockGuard(block).Data(), "ab\0", 3), 0) << "kept, then zeroed";
+    ASSERT_EQ(GlobalReAlloc(block, 0, GMEM_MOVEABLE), block) << "discarded, handle lives on";
+    EXPECT_EQ(GlobalLock(block), nullptr);
+    EXPECT_EQ(GlobalFree(block), nullptr);
+
+    HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 4);
+    EXPECT_EQ(GlobalReAlloc(fixed, 1 << 20, 0), nullptr) << "fixed cannot move unless asked";
+    fixed = GlobalReAlloc(fixed, 1 << 20, GMEM_MOVEABLE);
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(GlobalSize(fixed), 1u << 20);
+    EXPECT_EQ(GlobalFree(fixed), nullptr);
+}
+
+TEST(GlobalMemory, BadHandlesFailWithoutCrashing)
+{
+    EXPECT_EQ(GlobalLock(nullptr), nullptr);
+    EXPECT_FALSE(GlobalUnlock(nullptr));
+    EXPECT_EQ(GlobalSize(nullptr), 0u);
+    EXPECT_EQ(GlobalFree(nullptr), nullptr);
+    int notABlock = 0;
+    EXPECT_EQ(GlobalLock(&notABlock), nullptr);
+    EXPECT_EQ(GlobalFree(&notABlock), &notABlock) << "failure returns the handle";
+}
+
 ULONGLONG StreamSize(IStream* stream)
 {
     STATSTG stat{};
@@ -18,20 +72,16 @@ ULONGLONG StreamSize(IStream* stream)
     return stat.cbSize.QuadPart;
 }
 
-TEST(MemoryStream, ReadsWhatThereIsAndRestoresPositions)
+TEST(MemoryStream, ReadsWhatThereIsAndAFailedSeekDoesNotMove)
 {
     ComPtr<IStream> stream = NewMemoryStream();
     WriteText(stream.Get(), "header|body");
-    SeekTo(stream.Get(), -4, STREAM_SEEK_END);
-    const ULONGLONG saved = SeekTo(stream.Get(), 0, STREAM_SEEK_CUR);
-    EXPECT_EQ(saved, 7u);
+    EXPECT_EQ(SeekTo(stream.Get(), -4, STREAM_SEEK_END), 7u);
     EXPECT_EQ(ReadText(stream.Get(), 100), "body") << "short read at the end is still S_OK";
     EXPECT_EQ(ReadText(stream.Get(), 10), "");
-    SeekTo(stream.Get(), static_cast<LONGLONG>(saved), STREAM_SEEK_SET);
-    EXPECT_EQ(ReadText(stream.Get(), 2), "bo");
 
-    EXPECT_EQ(stream->Seek({.QuadPart = -10}, STREAM_SEEK_CUR, nullptr), STG_E_INVALIDFUNCTION);
-    EXPECT_EQ(SeekTo(stream.Get(), 0, STREAM_SEEK_CUR), 9u) << "a failed seek does not move";
+    EXPECT_EQ(stream->Seek({.QuadPart = -12}, STREAM_SEEK_CUR, nullptr), STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(SeekTo(stream.Get(), 0, STREAM_SEEK_CUR), 11u);
 }
 
 TEST(MemoryStream, GapsAndGrowthReadAsZero)

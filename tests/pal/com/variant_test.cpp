@@ -1,3 +1,5 @@
+// BSTRs, and VARIANTs with their conversions and the references they hold.
+#include "pal/com/bstr.h"
 #include "pal/com/variant.h"
 
 #include <atomic>
@@ -5,6 +7,41 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+TEST(Bstr, LengthPrefixEmbeddedZerosAndTerminator)
+{
+    const char16_t text[] = {u'a', u'\0', u'b'};
+    pal::Bstr b = pal::Bstr::Attach(SysAllocStringLen(text, 3));
+    std::uint32_t prefix = 0;
+    std::memcpy(&prefix, reinterpret_cast<const char*>(b.Get()) - 4, 4);
+    EXPECT_EQ(prefix, 6u) << "byte count just before the characters";
+    EXPECT_EQ(b.View(), std::u16string_view(text, 3));
+    EXPECT_EQ(b.Get()[3], u'\0');
+
+    pal::Bstr blank = pal::Bstr::Attach(SysAllocStringLen(nullptr, 2));
+    EXPECT_EQ(blank.View(), std::u16string_view(u"\0\0", 2)) << "null source gives zeros";
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    SysFreeString(nullptr);
+}
+
+TEST(Bstr, ByteLengthStringsKeepOddLengths)
+{
+    pal::Bstr b = pal::Bstr::Attach(SysAllocStringByteLen("abc", 3));
+    EXPECT_EQ(SysStringByteLen(b.Get()), 3u);
+    EXPECT_EQ(SysStringLen(b.Get()), 1u) << "whole characters only";
+    EXPECT_EQ(std::memcmp(b.Get(), "abc", 4), 0) << "content then a zero byte";
+    EXPECT_EQ(b.Get()[2], u'\0') << "and a whole zero character";
+    EXPECT_NE(pal::Bstr::Attach(SysAllocStringByteLen(nullptr, 0)).Get(), nullptr) << "empty is not null";
+}
+
+TEST(Bstr, ReAllocMayReadItsOwnContent)
+{
+    BSTR b = SysAllocString(u"first value");
+    ASSERT_TRUE(SysReAllocString(&b, b + 6));
+    EXPECT_EQ(std::u16string_view(b, SysStringLen(b)), u"value");
+    EXPECT_FALSE(SysReAllocString(nullptr, u"x"));
+    SysFreeString(b);
+}
 
 constexpr IID kIidDispatch = pal::MakeGuid("00020400-0000-0000-C000-000000000046");
 
@@ -43,19 +80,10 @@ VARIANT Integer(VARTYPE vt, LONGLONG value)
     return v;
 }
 
+// The integer a conversion gave, read at the width of its type (callers check the type).
 LONGLONG Value(const VARIANT& v)
 {
-    switch (v.vt) {
-    case VT_I2:
-        return v.iVal;
-    case VT_I4:
-        return v.lVal;
-    case VT_I8:
-        return v.llVal;
-    default:
-        ADD_FAILURE() << "unexpected type " << v.vt;
-        return 0;
-    }
+    return v.vt == VT_I2 ? v.iVal : v.vt == VT_I4 ? v.lVal : v.llVal;
 }
 
 TEST(VariantChangeType, IntegerRanges)
@@ -112,6 +140,7 @@ TEST(VariantChangeType, DecimalTextBothWays)
         pal::Variant dest;
         ASSERT_EQ(VariantChangeType(&dest, &source, 0, c.to), c.expected);
         if (c.expected == S_OK) {
+            EXPECT_EQ(dest.vt, c.to);
             EXPECT_EQ(Value(dest), c.value);
         }
     }

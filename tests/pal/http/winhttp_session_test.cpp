@@ -45,17 +45,13 @@ TEST(WinHttpSession, ProxyOptionRoundTripsInGlobalStringsUntilClosed)
     EXPECT_FALSE(WinHttpSetTimeouts(session, 0, 0, 0, 0)) << "a closed handle stays closed";
 }
 
-TEST(WinHttpSession, AutomaticDiscoveryFailsRecoverably)
+// Failed detection is what the service's proxy discovery meets without settings.
+TEST(WinHttpSession, AnAutomaticConfigurationScriptCannotBeDownloaded)
 {
     HINTERNET session = WinHttpOpen(u"Orvana", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr, 0);
     ASSERT_NE(session, nullptr);
     WINHTTP_AUTOPROXY_OPTIONS options{};
     WINHTTP_PROXY_INFO info{};
-    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
-    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-    EXPECT_FALSE(WinHttpGetProxyForUrl(session, u"http://api.example/api", &options, &info));
-    EXPECT_EQ(GetLastError(), ERROR_WINHTTP_AUTODETECTION_FAILED);
-
     options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
     options.lpszAutoConfigUrl = u"http://wpad.example/proxy.pac";
     EXPECT_FALSE(WinHttpGetProxyForUrl(session, u"http://api.example/api", &options, &info));

@@ -1,5 +1,7 @@
 #include "registry_fixture.h"
 
+#include <tuple>
+
 using RegistryEnumeration = RegistryTest;
 
 TEST_F(RegistryEnumeration, SubkeysAndValuesComeInCreationOrder)
@@ -36,21 +38,17 @@ TEST_F(RegistryEnumeration, ShortBuffersGiveMoreDataWithTheSizeNeeded)
     EXPECT_EQ(length, 5u);
     EXPECT_EQ(std::u16string(name), u"Child");
 
+    // Given room for the name and the data: the status, the name length and the data size answered.
     DWORD type = REG_NONE;
     BYTE data[10];
-    DWORD size = sizeof data;
-    length = 4;
-    EXPECT_EQ(RegEnumValueW(key.Get(), 0, name, &length, nullptr, &type, data, &size), ERROR_MORE_DATA);
-    EXPECT_EQ(length, 5u);
-    EXPECT_EQ(size, 10u) << "the data size comes with a short name too";
-    length = 8;
-    size = 9;
-    EXPECT_EQ(RegEnumValueW(key.Get(), 0, name, &length, nullptr, &type, data, &size), ERROR_MORE_DATA);
-    EXPECT_EQ(size, 10u);
-    EXPECT_EQ(std::u16string(name, length), u"Name");
-    length = 8;
-    size = 10;
-    EXPECT_EQ(RegEnumValueW(key.Get(), 0, name, &length, nullptr, &type, data, &size), ERROR_SUCCESS);
+    const auto enumerate = [&](DWORD nameRoom, DWORD dataRoom) {
+        const LSTATUS status = RegEnumValueW(key.Get(), 0, name, &nameRoom, nullptr, &type, data, &dataRoom);
+        return std::tuple<LSTATUS, DWORD, DWORD>{status, nameRoom, dataRoom};
+    };
+    EXPECT_EQ(enumerate(4, 10), std::make_tuple(ERROR_MORE_DATA, 5u, 10u)) << "the data size comes with a short name";
+    EXPECT_EQ(enumerate(8, 9), std::make_tuple(ERROR_MORE_DATA, 4u, 10u));
+    EXPECT_EQ(std::u16string(name, 4), u"Name");
+    EXPECT_EQ(enumerate(8, 10), std::make_tuple(ERROR_SUCCESS, 4u, 10u));
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(data)), u"data");
 }

@@ -80,29 +80,20 @@ class RegistryTest : public testing_support::PrefixTest {
         return i;
     }
 
-    static std::vector<std::u16string> SubkeyNames(HKEY key)
-    {
-        return Names([key](DWORD index, char16_t* name, DWORD* length) {
-            return RegEnumKeyExW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
-        });
-    }
-
-    static std::vector<std::u16string> ValueNames(HKEY key)
-    {
-        return Names([key](DWORD index, char16_t* name, DWORD* length) {
-            return RegEnumValueW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
-        });
-    }
+    static std::vector<std::u16string> SubkeyNames(HKEY key) { return Names(key, true); }
+    static std::vector<std::u16string> ValueNames(HKEY key) { return Names(key, false); }
 
   private:
     // Every name an enumeration gives, in order, until ERROR_NO_MORE_ITEMS.
-    template <typename Enumerate> static std::vector<std::u16string> Names(Enumerate enumerate)
+    static std::vector<std::u16string> Names(HKEY key, bool subkeys)
     {
         std::vector<std::u16string> names;
         for (DWORD index = 0;; ++index) {
             char16_t name[512];
             DWORD length = 512;
-            const LSTATUS status = enumerate(index, name, &length);
+            const LSTATUS status = subkeys
+                                       ? RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr)
+                                       : RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
             if (status != ERROR_SUCCESS) {
                 EXPECT_EQ(status, ERROR_NO_MORE_ITEMS);
                 return names;

@@ -1,9 +1,9 @@
-// The component's texts, version and icon as the component reads them.
+// The component's texts as the component reads them; its version and icon are
+// read through the component itself in the publisher tests.
 #include "pal/resources/resources.h"
 
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -14,14 +14,7 @@ std::u16string String(UINT id)
     return length > 0 ? std::u16string(text, static_cast<std::size_t>(length)) : std::u16string();
 }
 
-TEST(ComponentStrings, KeepQuotesBlanksAndPlaceholdersVerbatim)
-{
-    EXPECT_EQ(String(116), u"Publish to %ls. %ls. <a id=\"settings\" href=\"parameters\">Settings...</a>");
-    EXPECT_EQ(String(508), u"Could not publish \"%ls\" (Error code: 0x%08lx) %ls");
-    EXPECT_EQ(String(125), u" px");
-}
-
-TEST(ComponentStrings, CoverEveryNumberTheComponentLoads)
+TEST(ComponentStrings, CoverEveryNumberTheComponentLoadsAndKeepQuotesBlanksAndPlaceholders)
 {
     const UINT numbers[] = {99,    100,   102,   103,   107,   109,   110,   111,   112,   113,   116,   117,
                             118,   119,   120,   121,   124,   125,   126,   127,   129,   130,   131,   132,
@@ -30,24 +23,9 @@ TEST(ComponentStrings, CoverEveryNumberTheComponentLoads)
                             10000, 10001, 10002, 10003, 10004, 10005, 10006, 10007, 10008, 10009, 10010, 10011};
     for (const UINT id : numbers)
         EXPECT_FALSE(String(id).empty()) << "string " << id;
-}
-
-TEST(ComponentVersion, FixedPartIsVersionOneNineBuild289InAUnicodeTable)
-{
-    const pal::VersionResource* version = pal::ResourcesOf(pal::ThisModule()).version;
-    ASSERT_NE(version, nullptr);
-    EXPECT_EQ(std::vector<WORD>(std::begin(version->fileVersion), std::end(version->fileVersion)),
-              (std::vector<WORD>{1, 9, 289, 0}));
-    EXPECT_EQ(version->language, 0x0409);
-    EXPECT_EQ(version->codePage, 0x04b0);
-    EXPECT_EQ(version->fileType, VFT_DLL);
-}
-
-TEST(ComponentIcon, LoadsAsASharedIcon)
-{
-    const HANDLE icon = LoadImageW(pal::ThisModule(), MAKEINTRESOURCEW(200), IMAGE_ICON, 0, 0, LR_SHARED);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_FALSE(pal::IconBytes(static_cast<HICON>(icon)).empty());
+    EXPECT_EQ(String(116), u"Publish to %ls. %ls. <a id=\"settings\" href=\"parameters\">Settings...</a>");
+    EXPECT_EQ(String(508), u"Could not publish \"%ls\" (Error code: 0x%08lx) %ls");
+    EXPECT_EQ(String(125), u" px");
 }
 
 } // namespace
