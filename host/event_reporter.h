@@ -3,7 +3,7 @@
 #pragma once
 
 #include "pal/com/object.h"
-#include "plugin/host_interfaces.h"
+#include "contract/host_interfaces.h"
 
 #include <filesystem>
 

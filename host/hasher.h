@@ -4,7 +4,7 @@
 #pragma once
 
 #include "pal/com/object.h"
-#include "plugin/host_interfaces.h"
+#include "contract/host_interfaces.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 
 #include "pal/registry/registry.h"
 #include "pal/text/utf.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 
 namespace host {
 

@@ -9,7 +9,7 @@
 #include "pal/com/activation.h"
 #include "pal/com/hresult_error.h"
 #include "pal/text/utf.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 
 #include <cstdio>
 #include <iostream>

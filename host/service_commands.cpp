@@ -10,7 +10,7 @@
 #include "pal/com/hresult_error.h"
 #include "pal/text/utf.h"
 #include "pal/xml/msxml.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "pal/com/guid.h"
 #include "pal/registry/registry.h"
 #include "pal/text/utf.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 
 #include <algorithm>
 #include <charconv>

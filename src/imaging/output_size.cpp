@@ -3,7 +3,7 @@
 #include "imaging/locale_number_format.h"
 #include "pal/text/case_fold.h"
 #include "pal/text/wide_format.h"
-#include "plugin/component_strings.h"
+#include "contract/component_strings.h"
 
 #include <array>
 #include <charconv>

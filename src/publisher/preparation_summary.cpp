@@ -1,7 +1,7 @@
-#include "publisher/preparation_summary.h"
+#include "preparation_summary.h"
 
 #include "imaging/output_size.h"
-#include "plugin/component_strings.h"
+#include "contract/component_strings.h"
 
 #include <array>
 #include <utility>

@@ -6,9 +6,9 @@
 #include "pal/resources/resources.h"
 #include "pal/text/compare.h"
 #include "pal/text/wide_format.h"
-#include "plugin/component_strings.h"
-#include "plugin/host_event_reporter_holder.h"
-#include "publisher/preparation_summary.h"
+#include "contract/component_strings.h"
+#include "contract/host_event_reporter_holder.h"
+#include "preparation_summary.h"
 #include "settings/settings_store.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "service/proxy_settings.h"
+#include "proxy_settings.h"
 
 #include "pal/base/last_error.h"
 #include "pal/com/global_memory.h"

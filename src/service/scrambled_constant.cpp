@@ -1,6 +1,6 @@
-#include "service/scrambled_constant.h"
+#include "scrambled_constant.h"
 
-#include "settings/secure_wipe.h"
+#include "contract/secure_wipe.h"
 
 #include <cstring>
 #include <map>

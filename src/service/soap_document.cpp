@@ -6,7 +6,7 @@
 #include "pal/resources/resources.h"
 #include "pal/text/utf.h"
 #include "pal/text/wide_format.h"
-#include "plugin/component_strings.h"
+#include "contract/component_strings.h"
 
 #include <cstdlib>
 #include <string>

@@ -4,8 +4,8 @@
 #include "pal/com/com_ptr.h"
 #include "pal/http/xml_http.h"
 #include "pal/text/wide_format.h"
-#include "service/proxy_settings.h"
-#include "service/scrambled_constant.h"
+#include "proxy_settings.h"
+#include "scrambled_constant.h"
 #include "service/soap_document.h"
 
 namespace orvana {

@@ -3,7 +3,7 @@
 #include "pal/base/last_error.h"
 #include "pal/com/hresult_error.h"
 #include "pal/com/marshaler.h"
-#include "plugin/version_block.h"
+#include "contract/version_block.h"
 #include "service/soap_document.h"
 
 #include <string>

@@ -6,10 +6,10 @@
 #include "pal/com/hresult_error.h"
 #include "pal/crypt/crypt_string.h"
 #include "pal/text/utf.h"
-#include "plugin/host_interfaces.h"
+#include "contract/host_interfaces.h"
 #include "service/soap_document.h"
 #include "service/zenfolio_proxy.h"
-#include "settings/secure_wipe.h"
+#include "contract/secure_wipe.h"
 
 #include <string>
 

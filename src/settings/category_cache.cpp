@@ -4,7 +4,7 @@
 #include "pal/com/com_ptr.h"
 #include "pal/text/case_fold.h"
 #include "pal/text/wide_format.h"
-#include "plugin/component_strings.h"
+#include "contract/component_strings.h"
 #include "service/soap_document.h"
 #include "settings/category_code.h"
 #include "settings/settings_store.h"

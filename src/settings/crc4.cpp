@@ -1,6 +1,6 @@
-#include "settings/crc4.h"
+#include "crc4.h"
 
-#include "settings/secure_wipe.h"
+#include "contract/secure_wipe.h"
 
 #include <array>
 

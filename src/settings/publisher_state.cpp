@@ -1,6 +1,6 @@
 #include "settings/publisher_state.h"
 
-#include "settings/state_stream.h"
+#include "state_stream.h"
 
 namespace orvana {
 

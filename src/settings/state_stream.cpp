@@ -1,4 +1,4 @@
-#include "settings/state_stream.h"
+#include "state_stream.h"
 
 #include <algorithm>
 #include <limits>

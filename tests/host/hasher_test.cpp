@@ -3,7 +3,7 @@
 #include "host/host_classes.h"
 #include "pal/com/activation.h"
 #include "pal/com/com_ptr.h"
-#include "plugin/host_interfaces.h"
+#include "contract/host_interfaces.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "pal/text/case_fold.h"
-#include "ui/drop_down_list.h"
+#include "contract/drop_down_list.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,5 +1,5 @@
 // The module's five exports, the only symbols it makes visible.
-#include "plugin/module.h"
+#include "module.h"
 
 #define ORVANA_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -7,7 +7,7 @@
 #include "pal/com/error_info.h"
 #include "pal/com/marshaler.h"
 #include "pal/registry/registry.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 #include "settings/crc4.h"
 #include "settings/publisher_state.h"
 #include "settings/settings_store.h"

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "pal/registry/registry.h"
-#include "plugin/orvana_publishing.h"
-#include "ui/drop_down_list.h"
+#include "contract/orvana_publishing.h"
+#include "contract/drop_down_list.h"
 
 #include <optional>
 #include <string>

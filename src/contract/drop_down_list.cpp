@@ -1,4 +1,4 @@
-#include "ui/drop_down_list.h"
+#include "contract/drop_down_list.h"
 
 #include "pal/text/case_fold.h"
 

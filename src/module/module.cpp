@@ -1,4 +1,4 @@
-#include "plugin/module.h"
+#include "module.h"
 
 #include "pal/base/thread_locale.h"
 #include "pal/com/dispatch.h"
@@ -6,9 +6,9 @@
 #include "pal/resources/resources.h"
 #include "pal/text/compare.h"
 #include "pal/text/utf.h"
-#include "plugin/host_event_reporter_holder.h"
-#include "plugin/orvana_publishing.h"
-#include "plugin/version_block.h"
+#include "contract/host_event_reporter_holder.h"
+#include "contract/orvana_publishing.h"
+#include "contract/version_block.h"
 #include "publisher/zenfolio_publisher.h"
 #include "service/zenfolio_proxy.h"
 

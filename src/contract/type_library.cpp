@@ -1,7 +1,7 @@
 // TYPELIB 1: the content of ORVPublishToZenfolioLib. IOrvanaPublishingPlugin's
 // entries carry invokers, so IDispatch reaches every method by name or DISPID.
 #include "pal/com/dispatch_impl.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 
 namespace {
 

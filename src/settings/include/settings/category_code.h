@@ -2,7 +2,7 @@
 // details, "000" for a level not chosen; "000000000" is no category at all.
 #pragma once
 
-#include "ui/drop_down_list.h"
+#include "contract/drop_down_list.h"
 
 #include <string>
 #include <string_view>

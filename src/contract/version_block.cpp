@@ -1,4 +1,4 @@
-#include "plugin/version_block.h"
+#include "contract/version_block.h"
 
 #include "pal/resources/resources.h"
 #include "pal/text/wide_format.h"

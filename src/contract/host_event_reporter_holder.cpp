@@ -1,8 +1,8 @@
-#include "plugin/host_event_reporter_holder.h"
+#include "contract/host_event_reporter_holder.h"
 
 #include "pal/com/activation.h"
 #include "pal/com/com_ptr.h"
-#include "plugin/host_interfaces.h"
+#include "contract/host_interfaces.h"
 
 #include <mutex>
 

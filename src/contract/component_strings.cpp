@@ -1,4 +1,4 @@
-#include "plugin/component_strings.h"
+#include "contract/component_strings.h"
 
 #include "pal/resources/resources.h"
 

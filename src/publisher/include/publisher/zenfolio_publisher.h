@@ -7,9 +7,9 @@
 #include "pal/com/dispatch_impl.h"
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
-#include "plugin/host_interfaces.h"
-#include "plugin/orvana_publishing.h"
-#include "plugin/version_block.h"
+#include "contract/host_interfaces.h"
+#include "contract/orvana_publishing.h"
+#include "contract/version_block.h"
 #include "settings/image_format_settings.h"
 #include "settings/publisher_state.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "pal/base/types.h"
-#include "ui/drop_down_list.h"
+#include "contract/drop_down_list.h"
 
 #include <string>
 #include <string_view>

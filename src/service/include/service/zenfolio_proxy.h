@@ -8,7 +8,7 @@
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
 #include "pal/http/winhttp.h"
-#include "plugin/orvana_publishing.h"
+#include "contract/orvana_publishing.h"
 #include "service/auto_reset_event.h"
 #include "service/soap_transport.h"
 
