@@ -89,7 +89,10 @@ TEST_F(SettingsStore, OutOfRangeValuesAreBroughtIntoRange)
 TEST_F(SettingsStore, SizeTextsAreMadeCanonicalAndGiveTheLongEdge)
 {
     SetString(u"RAWLongDimension", u"   24 cm");
-    SetString(u"JPEGLongDimension", u"1600 pixels");
+    // An expandable string is a text too.
+    const std::u16string_view typed = u"1600 pixels";
+    RegSetValueExW(SettingsKey().Get(), u"JPEGLongDimension", 0, REG_EXPAND_SZ,
+                   reinterpret_cast<const BYTE*>(typed.data()), static_cast<DWORD>((typed.size() + 1) * 2));
     orvana::LoadPublisherSettings(jpeg_, raw_);
     EXPECT_EQ(u"24 cm print", raw_.SizeText);
     EXPECT_EQ(2817u, raw_.LongDimension);
