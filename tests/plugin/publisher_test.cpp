@@ -173,14 +173,39 @@ TEST_F(Publisher, AFirstUseStartsUnauthorisedAndSavesAnEmptyRecord)
     EXPECT_EQ(41u, StreamSize());
 }
 
-TEST_F(Publisher, AnAuthorisedAccountWithoutGalleryAsksForSettings)
+TEST_F(Publisher, EachAccountFieldIsNeededForAuthorisationAndEachGalleryFieldForTheConfiguration)
 {
-    WriteState(Authorised());
-    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
-    EXPECT_EQ(u"Orvana is now authorized to publish to Zenfolio as Some One. A few bits remain to be configured. "
-              u"<a id=\"settings\" href=\"\">Settings...</a>",
-              DisplayState());
-    EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    const std::u16string needsCredentials =
+        u"Orvana Professional needs your credentials before it can publish images to Zenfolio. "
+        u"<a id=\"authorize\" href=\"\">Authorize...</a>";
+    const std::u16string needsSettings =
+        u"Orvana is now authorized to publish to Zenfolio as Some One. A few bits remain to be configured. "
+        u"<a id=\"settings\" href=\"\">Settings...</a>";
+    using orvana::PublisherState;
+    const auto check = [&](const PublisherState& state, const std::u16string& expected) {
+        WriteState(state);
+        ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+        EXPECT_EQ(expected, DisplayState());
+        EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    };
+    for (const auto& [name, field, expected] :
+         {std::tuple{"AccountIdentifier", &PublisherState::AccountIdentifier, needsCredentials},
+          {"LoginName", &PublisherState::LoginName, needsCredentials},
+          {"GalleryId", &PublisherState::GalleryId, needsSettings},
+          {"UploadUrl", &PublisherState::UploadUrl, needsSettings},
+          {"GalleryTitle", &PublisherState::GalleryTitle, needsSettings}}) {
+        for (const std::optional<std::u16string>& missing : {std::optional<std::u16string>{}, {u""}}) {
+            SCOPED_TRACE(std::string(missing ? "empty " : "null ") + name);
+            PublisherState state = Configured();
+            state.*field = missing;
+            check(state, expected);
+        }
+    }
+    for (const std::optional<std::vector<BYTE>>& missing : {std::optional<std::vector<BYTE>>{}, {{}}}) {
+        PublisherState state = Configured();
+        state.ProtectedPassword = missing;
+        check(state, needsCredentials);
+    }
 }
 
 TEST_F(Publisher, AConfiguredAccountCanPublishWithoutTouchingTheNetwork)
