@@ -173,10 +173,11 @@ HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
     });
 }
 
-HRESULT CZenfolioPublisher::Configure(HWND, LPCWSTR lpszVerb, LPCWSTR lpszParameters)
+HRESULT CZenfolioPublisher::Configure(HWND hWndParent, LPCWSTR lpszVerb, LPCWSTR lpszParameters)
 {
     if (!host_ || !stream_) return E_UNEXPECTED;
-    if (!lpszVerb || !lpszParameters) return E_INVALIDARG;
+    // The window owns whatever a verb shows, so it is required whatever the verb.
+    if (!hWndParent || !lpszVerb || !lpszParameters) return E_INVALIDARG;
     // The "authorize" and "settings" verbs open dialogs that are not built yet.
     if (pal::EqualsIgnoringCase(lpszVerb, u"authorize") || pal::EqualsIgnoringCase(lpszVerb, u"settings"))
         return E_NOTIMPL;

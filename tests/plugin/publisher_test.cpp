@@ -246,9 +246,11 @@ TEST_F(Publisher, AConfiguredAccountSummarisesTheSettingsReadAfreshEachTime)
 TEST_F(Publisher, ChecksConfigureArgumentsBeforeTheVerb)
 {
     ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
-    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, u"authorize", nullptr));
-    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, nullptr, u""));
-    EXPECT_EQ(S_OK, plugin_->Configure(nullptr, u"parameters", u""));
+    const HWND window = reinterpret_cast<HWND>(0x1234); // never used by a verb that does nothing
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(window, u"authorize", nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(window, nullptr, u""));
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, u"parameters", u""));
+    EXPECT_EQ(S_OK, plugin_->Configure(window, u"parameters", u""));
 }
 
 TEST_F(Publisher, AMalformedStreamFailsInitialisationWithItsCode)
