@@ -80,6 +80,8 @@ HRESULT CZenfolioPublisher::Initialize(IUnknown* lpHost, USHORT langid, IUnknown
 {
     return pal::Boundary([&]() -> HRESULT {
         if (!lpHost) return E_INVALIDARG;
+        // A login belongs to one initialisation; the next one logs in again.
+        loggedIn_ = false;
         pal::ComPtr<IPublishingHost> host;
         lpHost->QueryInterface(IID_IPublishingHost, host.ReleaseAndGetVoidAddress());
         host_ = host; // replaces what was held, even with nothing
