@@ -144,10 +144,12 @@ TEST_F(Publisher, ExposesErrorInfoSupportAndTheFreeThreadedMarshaler)
     EXPECT_EQ(CLSID_InProcFreeMarshaler, unmarshaler);
 }
 
-TEST_F(Publisher, RefusesAHostWithoutThePublishingInterface)
+TEST_F(Publisher, RefusesAHostWithoutThePublishingInterfaceAndLetsGoOfTheEarlierOne)
 {
     EXPECT_EQ(E_INVALIDARG, plugin_->Initialize(nullptr, 0x409, stream_.Get(), 0));
-    // A stream is an object, but no host.
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    ASSERT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    // A stream is an object, but no host: the host held before is released, not kept.
     EXPECT_EQ(E_INVALIDARG, plugin_->Initialize(stream_.Get(), 0x409, stream_.Get(), 0));
     EXPECT_EQ(E_UNEXPECTED, plugin_->CanPublish(nullptr, FALSE));
 }
