@@ -28,10 +28,12 @@ ULONGLONG PositionOf(IStream* stream)
     return position.QuadPart;
 }
 
+// The whole stream, whatever its position.
 Bytes ContentOf(IStream* stream)
 {
-    const ULONGLONG size = PositionOf(stream);
-    Bytes content(static_cast<std::size_t>(size));
+    STATSTG stat{};
+    EXPECT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
+    Bytes content(static_cast<std::size_t>(stat.cbSize.QuadPart));
     EXPECT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
     ULONG read = 0;
     EXPECT_EQ(stream->Read(content.data(), static_cast<ULONG>(content.size()), &read), S_OK);
@@ -56,7 +58,11 @@ PublisherState Previous()
 
 TEST(StateRecord, AllNullRecordSavesVersionByteAndFortyZeroBytes)
 {
-    auto stream = StreamOf(Bytes(100, 0xEE)); // an older, longer record goes
+    // An older, longer record goes, wherever the stream stood.
+    auto stream = StreamOf(Bytes(100, 0xEE));
+    LARGE_INTEGER middle{};
+    middle.QuadPart = 60;
+    ASSERT_EQ(stream->Seek(middle, STREAM_SEEK_SET, nullptr), S_OK);
     ASSERT_EQ(SaveState(stream.Get(), PublisherState{}), S_OK);
     Bytes expected(41, 0);
     expected[0] = 1;
