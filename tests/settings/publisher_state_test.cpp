@@ -108,17 +108,32 @@ TEST(StateRecord, RoundTripKeepsEveryFieldAndTellsEmptyFromNull)
     EXPECT_EQ(loaded, saved);
 }
 
-TEST(StateRecord, EmptyStreamOrVersionBelowOneLoadsNothingButZeroesTheQuota)
+TEST(StateRecord, TheVersionByteReadAsSignedDecidesWhetherTheRecordLoads)
 {
-    for (const Bytes& bytes : {Bytes{}, Bytes{0x00, 0, 0, 0, 0}, Bytes{0x80, 0, 0, 0, 0}, Bytes{0xFF}}) {
-        SCOPED_TRACE(bytes.size() ? bytes[0] : -1);
-        auto stream = StreamOf(bytes);
+    PublisherState written;
+    written.AccountIdentifier = u"new account";
+    written.PhotoBytesQuota = 5;
+    auto stream = StreamOf({});
+    ASSERT_EQ(SaveState(stream.Get(), written), S_OK);
+    Bytes record = ContentOf(stream.Get());
+
+    PublisherState nothing = Previous();
+    nothing.PhotoBytesQuota = 0;
+    for (int version = 0; version < 256; ++version) {
+        SCOPED_TRACE(version);
+        record[0] = static_cast<BYTE>(version);
+        auto versioned = StreamOf(record);
         PublisherState state = Previous();
-        EXPECT_EQ(LoadState(stream.Get(), state), S_OK);
-        PublisherState expected = Previous();
-        expected.PhotoBytesQuota = 0;
-        EXPECT_EQ(state, expected);
+        EXPECT_EQ(LoadState(versioned.Get(), state), S_OK);
+        const bool loads = version >= 1 && version <= 0x7F;
+        EXPECT_EQ(state, loads ? written : nothing);
+        EXPECT_EQ(PositionOf(versioned.Get()), loads ? record.size() : 1u);
     }
+
+    auto empty = StreamOf({});
+    PublisherState state = Previous();
+    EXPECT_EQ(LoadState(empty.Get(), state), S_OK);
+    EXPECT_EQ(state, nothing) << "a first use: no record at all";
 }
 
 TEST(StateRecord, DamagedFieldFailsWithItsCodeAndRewindsToWhereItBegan)
