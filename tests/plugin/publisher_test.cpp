@@ -109,6 +109,10 @@ TEST_F(Publisher, ReportsItsIdentityFromTheStringTableAndVersionBlock)
     EXPECT_EQ(icon, again); // a shared icon
 
     EXPECT_EQ(E_INVALIDARG, plugin_->GetDisplayName(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetDescription(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetAuthorInformation(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetVersionInformation(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetDisplayState(nullptr));
     EXPECT_EQ(E_INVALIDARG, plugin_->GetCapabilities(nullptr));
     EXPECT_EQ(E_INVALIDARG, plugin_->GetIcon(nullptr));
 }
