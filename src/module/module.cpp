@@ -126,8 +126,11 @@ HRESULT CZenfolioModule::UnregisterServer()
     pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
     for (const auto& entry : objectMap_)
         if (HRESULT hr = RunScript(entry.registryScript, false); FAILED(hr)) return hr;
-    if (HRESULT hr = UnregisterTypeLibrary(perUser_); FAILED(hr) && hr != TYPE_E_LIBNOTREGISTERED) return hr;
-    return RunScript(kModuleScript, false);
+    // A type library that cannot be removed, even one already gone, is reported, but the module's own
+    // entries still go.
+    const HRESULT typeLibrary = UnregisterTypeLibrary(perUser_);
+    const HRESULT module = RunScript(kModuleScript, false);
+    return FAILED(typeLibrary) ? typeLibrary : module;
 }
 
 HRESULT CZenfolioModule::Install(BOOL install, LPCWSTR commandLine)

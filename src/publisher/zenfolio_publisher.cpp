@@ -80,6 +80,8 @@ HRESULT CZenfolioPublisher::Initialize(IUnknown* lpHost, USHORT langid, IUnknown
 {
     return pal::Boundary([&]() -> HRESULT {
         if (!lpHost) return E_INVALIDARG;
+        // A login belongs to one initialisation; the next one logs in again.
+        loggedIn_ = false;
         pal::ComPtr<IPublishingHost> host;
         lpHost->QueryInterface(IID_IPublishingHost, host.ReleaseAndGetVoidAddress());
         host_ = host; // replaces what was held, even with nothing
@@ -173,10 +175,11 @@ HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
     });
 }
 
-HRESULT CZenfolioPublisher::Configure(HWND, LPCWSTR lpszVerb, LPCWSTR lpszParameters)
+HRESULT CZenfolioPublisher::Configure(HWND hWndParent, LPCWSTR lpszVerb, LPCWSTR lpszParameters)
 {
     if (!host_ || !stream_) return E_UNEXPECTED;
-    if (!lpszVerb || !lpszParameters) return E_INVALIDARG;
+    // The window owns whatever a verb shows, so it is required whatever the verb.
+    if (!hWndParent || !lpszVerb || !lpszParameters) return E_INVALIDARG;
     // The "authorize" and "settings" verbs open dialogs that are not built yet.
     if (pal::EqualsIgnoringCase(lpszVerb, u"authorize") || pal::EqualsIgnoringCase(lpszVerb, u"settings"))
         return E_NOTIMPL;

@@ -25,11 +25,11 @@ TEST_F(HostProgram, RegistersReportsAndUnregistersThePlugin)
     const std::string module = std::string("--module ") + ORVANA_COMPONENT_PATH;
     ASSERT_EQ(0, Host("register " + module).status);
 
+    // Only the publisher is a publishing plug-in: the proxy class, registered beside it, lacks the category.
     const HostRun plugins = Host("plugins");
     ASSERT_EQ(0, plugins.status) << plugins.output;
-    EXPECT_TRUE(Contains(plugins.output, "{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}")) << plugins.output;
-    EXPECT_TRUE(Contains(plugins.output, "Orvana.Publishing.Plugin.Zenfolio.1")) << plugins.output;
-    EXPECT_TRUE(Contains(plugins.output, "Publish to Zenfolio")) << plugins.output;
+    EXPECT_EQ("{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}  Orvana.Publishing.Plugin.Zenfolio.1  Publish to Zenfolio\n",
+              plugins.output);
 
     const HostRun info = Host("info --json");
     ASSERT_EQ(0, info.status) << info.output;

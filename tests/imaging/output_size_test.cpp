@@ -53,24 +53,35 @@ TEST_F(OutputSize, PrintPresetsGetTheirResolutionAndLongEdge)
 
 TEST_F(OutputSize, PixelPresetsAreGroupedByTheLocaleAndCarryTheirValue)
 {
-    for (const auto& [locale, fifth, twentyFifth, last] :
-         {std::tuple{"en_US.UTF-8", u"400 px(S)", u"1,600 px", u"2,560 px"},
-          std::tuple{"de_DE.UTF-8", u"400 px(S)", u"1.600 px", u"2.560 px"}}) {
+    ASSERT_TRUE(UseLocale("en_US.UTF-8"));
+    const std::vector<std::u16string> english = {
+        u"Original", u"160 px",   u"192 px",    u"240 px",    u"320 px",       u"400 px(S)",
+        u"480 px",   u"512 px",   u"576 px",    u"580 px(M)", u"600 px",       u"640 px",
+        u"720 px",   u"768 px",   u"800 px(L)", u"1,024 px",  u"1,100 px(XL)", u"1,152 px",
+        u"1,280 px", u"1,360 px", u"1,366 px",  u"1,400 px",  u"1,440 px",     u"1,550 px(XXL)",
+        u"1,600 px", u"1,680 px", u"1,920 px",  u"2,048 px",  u"2,560 px",
+    };
+    PlainDropDownList list;
+    orvana::FillPixelPresets(list);
+    EXPECT_EQ(english, list.Texts());
+    EXPECT_FALSE(list.Data(0));
+
+    for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+        SCOPED_TRACE(locale);
         ASSERT_TRUE(UseLocale(locale));
-        PlainDropDownList list;
-        orvana::FillPixelPresets(list);
-        ASSERT_EQ(29, list.Count()) << locale;
-        EXPECT_EQ(u"Original", list.Text(0));
-        EXPECT_FALSE(list.Data(0));
-        EXPECT_EQ(fifth, list.Text(5));
-        EXPECT_EQ(u"400", list.Data(5));
-        EXPECT_EQ(twentyFifth, list.Text(24));
-        EXPECT_EQ(last, list.Text(28));
-        double dpi = 0;
-        EXPECT_EQ(1600u, ParseOutputSize(list.Text(24), dpi)) << "the text alone gives the size back";
-        EXPECT_EQ(300.0, dpi);
-        EXPECT_EQ(u"400 px", NormalizeSizeText(list.Text(5))) << "size tags are dropped";
+        PlainDropDownList grouped;
+        orvana::FillPixelPresets(grouped);
+        ASSERT_EQ(29, grouped.Count());
+        // The item data is the plain value; the text alone gives it back, at 300 dpi, and loses its size tag.
+        for (int n = 1; n < grouped.Count(); ++n) {
+            const std::u16string value = grouped.Data(n).value_or(u"");
+            double dpi = 0;
+            EXPECT_EQ(std::stoul(pal::ToUtf8(value)), ParseOutputSize(grouped.Text(n), dpi)) << n;
+            EXPECT_EQ(300.0, dpi);
+            EXPECT_EQ(NormalizeSizeText(value), NormalizeSizeText(grouped.Text(n))) << n;
+        }
     }
+    EXPECT_EQ(u"1.600 px", NormalizeSizeText(u"1600")) << "grouped as the locale groups";
 }
 
 TEST_F(OutputSize, TypedFormsBecomeCanonical)

@@ -1,6 +1,7 @@
 // Registration through the module's exports writes and removes exactly the
 // component's entries, machine-wide or per user.
 #include "pal/com/com_ptr.h"
+#include "pal/com/dispatch.h"
 #include "pal/registry/registry.h"
 #include "tests/support/child_process.h"
 #include "tests/support/component_module.h"
@@ -95,6 +96,15 @@ TEST_F(Registration, MachineWideWritesExactlyTheComponentEntriesAndRemovesThemAg
     EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
     ASSERT_EQ(S_OK, module_.Install(TRUE, u"users"));
     ASSERT_EQ(S_OK, module_.Install(FALSE, nullptr));
+    EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
+}
+
+TEST_F(Registration, UnregisteringAnswersTheFirstFailureButStillRemovesTheModulesEntries)
+{
+    ASSERT_EQ(S_OK, module_.RegisterServer());
+    // The type library went away on its own; the module's AppID entries are still there.
+    ASSERT_EQ(S_OK, UnRegisterTypeLib(pal::MakeGuid("9D415273-6F80-4EA1-8243-506F7E8D9CAB"), 1, 0, 0x409, SYS_WIN64));
+    EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, module_.UnregisterServer());
     EXPECT_EQ(kLeftAfterRemoval, TreeOf(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
 }
 

@@ -46,6 +46,15 @@ class Publisher : public testing_support::PrefixTest {
         stream_->Stat(&stat, STATFLAG_NONAME);
         return stat.cbSize.QuadPart;
     }
+    std::vector<BYTE> Content()
+    {
+        std::vector<BYTE> bytes(static_cast<std::size_t>(StreamSize()));
+        stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+        ULONG read = 0;
+        EXPECT_EQ(S_OK, stream_->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read));
+        EXPECT_EQ(bytes.size(), read);
+        return bytes;
+    }
     std::u16string DisplayState()
     {
         pal::Bstr text;
@@ -100,6 +109,10 @@ TEST_F(Publisher, ReportsItsIdentityFromTheStringTableAndVersionBlock)
     EXPECT_EQ(icon, again); // a shared icon
 
     EXPECT_EQ(E_INVALIDARG, plugin_->GetDisplayName(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetDescription(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetAuthorInformation(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetVersionInformation(nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->GetDisplayState(nullptr));
     EXPECT_EQ(E_INVALIDARG, plugin_->GetCapabilities(nullptr));
     EXPECT_EQ(E_INVALIDARG, plugin_->GetIcon(nullptr));
 }
@@ -144,10 +157,12 @@ TEST_F(Publisher, ExposesErrorInfoSupportAndTheFreeThreadedMarshaler)
     EXPECT_EQ(CLSID_InProcFreeMarshaler, unmarshaler);
 }
 
-TEST_F(Publisher, RefusesAHostWithoutThePublishingInterface)
+TEST_F(Publisher, RefusesAHostWithoutThePublishingInterfaceAndLetsGoOfTheEarlierOne)
 {
     EXPECT_EQ(E_INVALIDARG, plugin_->Initialize(nullptr, 0x409, stream_.Get(), 0));
-    // A stream is an object, but no host.
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+    ASSERT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    // A stream is an object, but no host: the host held before is released, not kept.
     EXPECT_EQ(E_INVALIDARG, plugin_->Initialize(stream_.Get(), 0x409, stream_.Get(), 0));
     EXPECT_EQ(E_UNEXPECTED, plugin_->CanPublish(nullptr, FALSE));
 }
@@ -173,29 +188,58 @@ TEST_F(Publisher, AFirstUseStartsUnauthorisedAndSavesAnEmptyRecord)
     EXPECT_EQ(41u, StreamSize());
 }
 
-TEST_F(Publisher, AnAuthorisedAccountWithoutGalleryAsksForSettings)
+TEST_F(Publisher, EachAccountFieldIsNeededForAuthorisationAndEachGalleryFieldForTheConfiguration)
 {
-    WriteState(Authorised());
-    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
-    EXPECT_EQ(u"Orvana is now authorized to publish to Zenfolio as Some One. A few bits remain to be configured. "
-              u"<a id=\"settings\" href=\"\">Settings...</a>",
-              DisplayState());
-    EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    const std::u16string needsCredentials =
+        u"Orvana Professional needs your credentials before it can publish images to Zenfolio. "
+        u"<a id=\"authorize\" href=\"\">Authorize...</a>";
+    const std::u16string needsSettings =
+        u"Orvana is now authorized to publish to Zenfolio as Some One. A few bits remain to be configured. "
+        u"<a id=\"settings\" href=\"\">Settings...</a>";
+    using orvana::PublisherState;
+    const auto check = [&](const PublisherState& state, const std::u16string& expected) {
+        WriteState(state);
+        ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
+        EXPECT_EQ(expected, DisplayState());
+        EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+    };
+    for (const auto& [name, field, expected] :
+         {std::tuple{"AccountIdentifier", &PublisherState::AccountIdentifier, needsCredentials},
+          {"LoginName", &PublisherState::LoginName, needsCredentials},
+          {"GalleryId", &PublisherState::GalleryId, needsSettings},
+          {"UploadUrl", &PublisherState::UploadUrl, needsSettings},
+          {"GalleryTitle", &PublisherState::GalleryTitle, needsSettings}}) {
+        for (const std::optional<std::u16string>& missing : {std::optional<std::u16string>{}, {u""}}) {
+            SCOPED_TRACE(std::string(missing ? "empty " : "null ") + name);
+            PublisherState state = Configured();
+            state.*field = missing;
+            check(state, expected);
+        }
+    }
+    for (const std::optional<std::vector<BYTE>>& missing : {std::optional<std::vector<BYTE>>{}, {{}}}) {
+        PublisherState state = Configured();
+        state.ProtectedPassword = missing;
+        check(state, needsCredentials);
+    }
 }
 
 TEST_F(Publisher, AConfiguredAccountCanPublishWithoutTouchingTheNetwork)
 {
     const orvana::PublisherState state = Configured();
     WriteState(state);
+    const std::vector<BYTE> record = Content();
+    // What is left of an older, longer record after this one.
+    stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_END, nullptr);
+    const BYTE tail[] = {0xEE, 0xEE, 0xEE, 0xEE};
+    ASSERT_EQ(S_OK, stream_->Write(tail, sizeof tail, nullptr));
+    stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+
     ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
     EXPECT_EQ(S_OK, plugin_->CanPublish(nullptr, FALSE));
 
-    // What was loaded is what Terminate writes back.
+    // Terminate rewrites the whole stream with what was loaded, and nothing else.
     ASSERT_EQ(S_OK, plugin_->Terminate());
-    stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    orvana::PublisherState saved;
-    ASSERT_EQ(S_OK, orvana::LoadState(stream_.Get(), saved));
-    EXPECT_EQ(state, saved);
+    EXPECT_EQ(record, Content());
 }
 
 TEST_F(Publisher, AConfiguredAccountSummarisesTheSettingsReadAfreshEachTime)
@@ -221,9 +265,11 @@ TEST_F(Publisher, AConfiguredAccountSummarisesTheSettingsReadAfreshEachTime)
 TEST_F(Publisher, ChecksConfigureArgumentsBeforeTheVerb)
 {
     ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
-    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, u"authorize", nullptr));
-    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, nullptr, u""));
-    EXPECT_EQ(S_OK, plugin_->Configure(nullptr, u"parameters", u""));
+    const HWND window = reinterpret_cast<HWND>(0x1234); // never used by a verb that does nothing
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(window, u"authorize", nullptr));
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(window, nullptr, u""));
+    EXPECT_EQ(E_INVALIDARG, plugin_->Configure(nullptr, u"parameters", u""));
+    EXPECT_EQ(S_OK, plugin_->Configure(window, u"parameters", u""));
 }
 
 TEST_F(Publisher, AMalformedStreamFailsInitialisationWithItsCode)

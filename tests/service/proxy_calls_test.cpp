@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -125,14 +126,17 @@ TEST_F(ServiceCalls, PhotoSetRequestsCarryTheirParameters)
     ASSERT_EQ(S_OK, proxy_->LoadGroupHierarchy(u"demo", root.ReleaseAndGetAddressOf()));
     const std::u16string id = Text(root.Get(), u"(//z:PhotoSet)[1]/z:Id");
 
-    ASSERT_EQ(S_OK, proxy_->LoadPhotoSet(id.c_str(), static_cast<tagLOADPHOTOSETLEVEL>(7), 2,
-                                         photoSet.ReleaseAndGetAddressOf()));
-    const std::string body = Soap().back().body;
-    EXPECT_TRUE(Contains(body, "<photoSetId>" + pal::ToUtf8(id) +
-                                   "</photoSetId><level>Full</level>"
-                                   "<includePhotos>true</includePhotos>"))
-        << body;
-    EXPECT_EQ(id, Text(photoSet.Get(), u"z:Id"));
+    // Any level past the two named ones asks for everything.
+    for (const auto& [level, includePhotos, parameters] :
+         {std::tuple{LOADPHOTOSETLEVEL_LEVEL1, 0, "<level>Level1</level><includePhotos>false</includePhotos>"},
+          std::tuple{LOADPHOTOSETLEVEL_LEVEL2, 0, "<level>Level2</level><includePhotos>false</includePhotos>"},
+          std::tuple{static_cast<tagLOADPHOTOSETLEVEL>(7), 2,
+                     "<level>Full</level><includePhotos>true</includePhotos>"}}) {
+        ASSERT_EQ(S_OK, proxy_->LoadPhotoSet(id.c_str(), level, includePhotos, photoSet.ReleaseAndGetAddressOf()));
+        const std::string body = Soap().back().body;
+        EXPECT_TRUE(Contains(body, "<photoSetId>" + pal::ToUtf8(id) + "</photoSetId>" + parameters)) << body;
+        EXPECT_EQ(id, Text(photoSet.Get(), u"z:Id"));
+    }
 
     // An out parameter that already holds a node sends nothing.
     const auto before = emulator_->Requests().size();

@@ -28,10 +28,12 @@ ULONGLONG PositionOf(IStream* stream)
     return position.QuadPart;
 }
 
+// The whole stream, whatever its position.
 Bytes ContentOf(IStream* stream)
 {
-    const ULONGLONG size = PositionOf(stream);
-    Bytes content(static_cast<std::size_t>(size));
+    STATSTG stat{};
+    EXPECT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
+    Bytes content(static_cast<std::size_t>(stat.cbSize.QuadPart));
     EXPECT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
     ULONG read = 0;
     EXPECT_EQ(stream->Read(content.data(), static_cast<ULONG>(content.size()), &read), S_OK);
@@ -56,7 +58,11 @@ PublisherState Previous()
 
 TEST(StateRecord, AllNullRecordSavesVersionByteAndFortyZeroBytes)
 {
-    auto stream = StreamOf(Bytes(100, 0xEE)); // an older, longer record goes
+    // An older, longer record goes, wherever the stream stood.
+    auto stream = StreamOf(Bytes(100, 0xEE));
+    LARGE_INTEGER middle{};
+    middle.QuadPart = 60;
+    ASSERT_EQ(stream->Seek(middle, STREAM_SEEK_SET, nullptr), S_OK);
     ASSERT_EQ(SaveState(stream.Get(), PublisherState{}), S_OK);
     Bytes expected(41, 0);
     expected[0] = 1;
@@ -102,17 +108,32 @@ TEST(StateRecord, RoundTripKeepsEveryFieldAndTellsEmptyFromNull)
     EXPECT_EQ(loaded, saved);
 }
 
-TEST(StateRecord, EmptyStreamOrVersionBelowOneLoadsNothingButZeroesTheQuota)
+TEST(StateRecord, TheVersionByteReadAsSignedDecidesWhetherTheRecordLoads)
 {
-    for (const Bytes& bytes : {Bytes{}, Bytes{0x00, 0, 0, 0, 0}, Bytes{0x80, 0, 0, 0, 0}, Bytes{0xFF}}) {
-        SCOPED_TRACE(bytes.size() ? bytes[0] : -1);
-        auto stream = StreamOf(bytes);
+    PublisherState written;
+    written.AccountIdentifier = u"new account";
+    written.PhotoBytesQuota = 5;
+    auto stream = StreamOf({});
+    ASSERT_EQ(SaveState(stream.Get(), written), S_OK);
+    Bytes record = ContentOf(stream.Get());
+
+    PublisherState nothing = Previous();
+    nothing.PhotoBytesQuota = 0;
+    for (int version = 0; version < 256; ++version) {
+        SCOPED_TRACE(version);
+        record[0] = static_cast<BYTE>(version);
+        auto versioned = StreamOf(record);
         PublisherState state = Previous();
-        EXPECT_EQ(LoadState(stream.Get(), state), S_OK);
-        PublisherState expected = Previous();
-        expected.PhotoBytesQuota = 0;
-        EXPECT_EQ(state, expected);
+        EXPECT_EQ(LoadState(versioned.Get(), state), S_OK);
+        const bool loads = version >= 1 && version <= 0x7F;
+        EXPECT_EQ(state, loads ? written : nothing);
+        EXPECT_EQ(PositionOf(versioned.Get()), loads ? record.size() : 1u);
     }
+
+    auto empty = StreamOf({});
+    PublisherState state = Previous();
+    EXPECT_EQ(LoadState(empty.Get(), state), S_OK);
+    EXPECT_EQ(state, nothing) << "a first use: no record at all";
 }
 
 TEST(StateRecord, DamagedFieldFailsWithItsCodeAndRewindsToWhereItBegan)

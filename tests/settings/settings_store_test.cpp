@@ -3,8 +3,10 @@
 #include "pal/registry/registry.h"
 #include "settings/settings_store.h"
 #include "tests/support/locale_test.h"
+#include "tests/support/registry_tree.h"
 #include "tests/support/temporary_prefix.h"
 
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -89,7 +91,10 @@ TEST_F(SettingsStore, OutOfRangeValuesAreBroughtIntoRange)
 TEST_F(SettingsStore, SizeTextsAreMadeCanonicalAndGiveTheLongEdge)
 {
     SetString(u"RAWLongDimension", u"   24 cm");
-    SetString(u"JPEGLongDimension", u"1600 pixels");
+    // An expandable string is a text too.
+    const std::u16string_view typed = u"1600 pixels";
+    RegSetValueExW(SettingsKey().Get(), u"JPEGLongDimension", 0, REG_EXPAND_SZ,
+                   reinterpret_cast<const BYTE*>(typed.data()), static_cast<DWORD>((typed.size() + 1) * 2));
     orvana::LoadPublisherSettings(jpeg_, raw_);
     EXPECT_EQ(u"24 cm print", raw_.SizeText);
     EXPECT_EQ(2817u, raw_.LongDimension);
@@ -117,10 +122,16 @@ TEST_F(SettingsStore, SavingWritesOneFormatsValuesAndReadsBackTheSame)
     page.Mode = orvana::PM_PIXELS_INTACT;
     page.Minimize = 1;
     page.WriteEXIF = 0;
+    page.WriteIPTC = 0;
     page.SizeText = u"12in";
     orvana::SavePublisherSettings(orvana::SourceFormat::Jpeg, page);
-    EXPECT_EQ(8u, CountValues());
-    EXPECT_EQ(u"12\" print", StoredString(u"JPEGLongDimension"));
+    // Each switch under its own name, as a four-byte DWORD; the size text canonical, with its terminator.
+    const testing_support::Lines expected = {
+        " JPEGLongDimension = \"12\" print\"", " JPEGMinimize = 4:01000000",  " JPEGMode = 4:01000000",
+        " JPEGWriteCopyright = 4:01000000",    " JPEGWriteEXIF = 4:00000000", " JPEGWriteGPS = 4:01000000",
+        " JPEGWriteIPTC = 4:00000000",         " JPEGWriteXMP = 4:01000000",
+    };
+    EXPECT_EQ(expected, testing_support::TreeOf(HKEY_CURRENT_USER, orvana::kSettingsKeyPath));
 
     page.SizeText = u"1600";
     orvana::SavePublisherSettings(orvana::SourceFormat::RawOrTiff, page);
@@ -130,10 +141,12 @@ TEST_F(SettingsStore, SavingWritesOneFormatsValuesAndReadsBackTheSame)
     orvana::LoadPublisherSettings(jpeg_, raw_);
     EXPECT_EQ(orvana::PM_PIXELS_INTACT, jpeg_.Mode);
     EXPECT_EQ(1u, jpeg_.Minimize);
-    EXPECT_EQ(0u, jpeg_.WriteEXIF);
-    EXPECT_EQ(1u, jpeg_.WriteXMP);
+    EXPECT_EQ((std::array<UINT, 5>{1, 0, 1, 1, 0}),
+              (std::array{jpeg_.WriteCopyright, jpeg_.WriteEXIF, jpeg_.WriteXMP, jpeg_.WriteGPS, jpeg_.WriteIPTC}));
     EXPECT_EQ(3406u, jpeg_.LongDimension);
-    EXPECT_EQ(0u, raw_.WriteEXIF);
+    EXPECT_EQ(1u, raw_.Minimize);
+    EXPECT_EQ((std::array<UINT, 5>{1, 0, 1, 1, 0}),
+              (std::array{raw_.WriteCopyright, raw_.WriteEXIF, raw_.WriteXMP, raw_.WriteGPS, raw_.WriteIPTC}));
     EXPECT_EQ(1600u, raw_.LongDimension);
 }
 

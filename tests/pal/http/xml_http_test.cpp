@@ -120,7 +120,11 @@ TEST_F(XmlHttp, ResponseTextFollowsTheCharset)
         {"", "caf\xC3\xA9", u"caf\u00e9"},
         {"Content-Type: text/plain; charset=ISO-8859-1\r\n", "caf\xE9", u"caf\u00e9"},
         {"Content-Type: text/xml; charset=\"windows-1252\"\r\n", "\x80", u"\u20ac"},
+        // A byte-order mark decides over the charset, and is no content.
         {"Content-Type: text/plain; charset=iso-8859-1\r\n", "\xEF\xBB\xBF\xC3\xA9", u"\u00e9"},
+        {"Content-Type: text/plain; charset=iso-8859-1\r\n", std::string("\xFF\xFE\xE9\x00\xAC\x20", 6),
+         u"\u00e9\u20ac"},
+        {"Content-Type: text/plain; charset=utf-16le\r\n", std::string("\xFE\xFF\x00\xE9\x20\xAC", 6), u"\u00e9\u20ac"},
         {"Content-Type: text/plain; charset=utf-8\r\n",
          "a\xFF"
          "b",
