@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake --preset
 
-.PHONY: all bootstrap build test demo sanitize test-sanitize clean
+.PHONY: all bootstrap build test demo sanitize test-sanitize tsan test-tsan fuzz-build fuzz clean
 
 all: build
 
@@ -28,5 +28,37 @@ sanitize: bootstrap
 test-sanitize: sanitize
 	@ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 
+# The thread sanitizer over the whole suite; tests/tsan.supp names what it may
+# not see into (uninstrumented system libraries).
+tsan: bootstrap
+	@test -f build-tsan/build.ninja || $(CMAKE_CONFIGURE) tsan
+	@cmake --build build-tsan -j $(JOBS)
+
+test-tsan: tsan
+	@ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+
+# Each fuzz target, built with clang, libFuzzer and the address and
+# undefined-behaviour sanitizers, runs FUZZ_SECONDS seconds. The seeds under
+# fuzz/corpus/ are only read; what the fuzzer adds goes to build-fuzz/corpus/,
+# and crashes to build-fuzz/findings/.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= state_stream size_text url_parts response_text soap_reply request_reader
+FUZZ_FLAGS ?=
+
+fuzz-build:
+	@scripts/bootstrap.sh fuzz
+	@test -f build-fuzz/build.ninja || CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANA_FUZZ=ON "-DORVANA_SANITIZE=address;undefined"
+	@cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+
+fuzz: fuzz-build
+	@set -e; for target in $(FUZZ_TARGETS); do \
+		mkdir -p build-fuzz/corpus/$$target build-fuzz/findings/$$target; \
+		echo "fuzz: $$target for $(FUZZ_SECONDS) s"; \
+		LC_ALL=de_DE.UTF-8 build-fuzz/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+			-artifact_prefix=build-fuzz/findings/$$target/ $(FUZZ_FLAGS) \
+			build-fuzz/corpus/$$target fuzz/corpus/$$target; \
+	done
+
 clean:
-	@rm -rf build build-sanitize build-tsan
+	@rm -rf build build-sanitize build-tsan build-fuzz

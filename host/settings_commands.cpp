@@ -102,9 +102,15 @@ struct StoredValue {
     std::vector<BYTE> data;
 };
 
+// A pair would need StoredKey complete where it is still being defined.
+struct NamedKey;
 struct StoredKey {
     std::vector<StoredValue> values;
-    std::vector<std::pair<std::string, StoredKey>> subkeys;
+    std::vector<NamedKey> subkeys;
+};
+struct NamedKey {
+    std::string name;
+    StoredKey key;
 };
 
 std::vector<StoredValue> ReadValues(HKEY key)
@@ -158,7 +164,7 @@ StoredKey ReadKey(HKEY key)
         pal::RegKey subkey;
         // One deleted since it was listed is simply no longer there.
         if (RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, subkey.ReleaseAndGetAddressOf()) != ERROR_SUCCESS) continue;
-        stored.subkeys.emplace_back(pal::ToUtf8(name), ReadKey(subkey.Get()));
+        stored.subkeys.push_back(NamedKey{pal::ToUtf8(name), ReadKey(subkey.Get())});
     }
     return stored;
 }

@@ -4,11 +4,22 @@
 # dpkg and `locale -a`, which takes well under a second.
 set -euo pipefail
 
+# Usage: bootstrap.sh [fuzz]. The optional group adds what `make fuzz` needs:
+# clang and its runtime libraries, of which libFuzzer is one.
 packages=(
     build-essential cmake ninja-build pkg-config locales
     libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
 )
+for group in "$@"; do
+    case "$group" in
+    fuzz) packages+=(clang libclang-rt-dev) ;;
+    *)
+        echo "bootstrap: unknown package group '$group' (known: fuzz)" >&2
+        exit 2
+        ;;
+    esac
+done
 
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)

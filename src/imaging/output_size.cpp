@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <regex>
 
 namespace orvana {
 namespace {
@@ -48,33 +47,28 @@ bool IsWhiteSpace(char16_t c)
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
-// std::regex has no traits for char16_t, so matching runs over wchar_t,
-// one code unit per character; the pattern and the numbers are all BMP.
-std::wstring Widen(std::u16string_view text)
+bool IsDigit(char16_t c)
 {
-    return std::wstring(text.begin(), text.end());
+    return c >= u'0' && c <= u'9';
 }
 
-std::wstring EscapedSeparator(const std::u16string& separator)
+bool IsAsciiLetter(char16_t c, char16_t lower)
 {
-    std::wstring escaped;
-    for (char16_t c : separator) {
-        if (c == u'.') escaped += L'\\';
-        escaped += static_cast<wchar_t>(c);
-    }
-    return escaped;
+    return c == lower || c == lower - (u'a' - u'A');
 }
 
-double PlainDecimal(std::wstring digits, const std::u16string& decimalSeparator)
+double PlainDecimal(std::u16string_view digits, const std::u16string& decimalSeparator)
 {
-    if (decimalSeparator != u".") {
-        const std::wstring separator = Widen(decimalSeparator);
-        for (std::size_t at = digits.find(separator); at != std::wstring::npos; at = digits.find(separator, at + 1))
-            digits.replace(at, separator.size(), L".");
+    std::string narrow; // digits and '.' only
+    while (!digits.empty()) {
+        if (digits.starts_with(decimalSeparator)) {
+            narrow += '.';
+            digits.remove_prefix(decimalSeparator.size());
+        } else {
+            narrow += static_cast<char>(digits.front());
+            digits.remove_prefix(1);
+        }
     }
-    std::string narrow;
-    for (wchar_t c : digits)
-        narrow += static_cast<char>(c); // digits and '.' only
     double number = 0.0;
     std::from_chars(narrow.data(), narrow.data() + narrow.size(), number);
     return number;
@@ -94,32 +88,30 @@ SizeReading ReadSizeText(std::u16string_view text, const LocaleNumberFormat& for
         if (!IsWhiteSpace(c)) compact += c;
     if (!format.ThousandSeparator().empty()) std::erase(compact, format.ThousandSeparator().front());
 
-    const std::wstring pattern = L"([0-9]+" + EscapedSeparator(format.DecimalSeparator()) +
-                                 L"{0,1}[0-9]*){1}(px|pix|pixel|pixels|\"|in|inch|inches|cm){0,1}(.*)";
-    const std::wregex expression(pattern, std::regex::ECMAScript | std::regex::icase);
-    const std::wstring subject = Widen(compact);
-    std::wsmatch match;
-    if (!std::regex_match(subject, match, expression)) return {};
+    // Scanned by hand rather than with a regular expression: building one per
+    // call cost far more than the whole reading. Digits, at most one decimal
+    // separator, digits; then a unit is recognised by its first letters (any
+    // letter case; "px", "pix", "pixel" and "pixels" all mean pixels, as no
+    // unit does); whatever follows is ignored.
+    std::size_t end = 0;
+    while (end < compact.size() && IsDigit(compact[end]))
+        ++end;
+    if (end == 0) return {};
+    const std::u16string& separator = format.DecimalSeparator();
+    if (std::u16string_view(compact).substr(end).starts_with(separator)) {
+        end += separator.size();
+        while (end < compact.size() && IsDigit(compact[end]))
+            ++end;
+    }
 
     SizeReading reading;
     reading.matched = true;
-    reading.number = PlainDecimal(match[1].str(), format.DecimalSeparator());
-    if (match[2].matched) {
-        switch (match[2].str().front()) {
-        case L'"':
-        case L'i':
-        case L'I':
-            reading.unit = SizeUnit::Inches;
-            break;
-        case L'c':
-        case L'C':
-            reading.unit = SizeUnit::Centimetres;
-            break;
-        default:
-            reading.unit = SizeUnit::Pixels;
-            break;
-        }
-    }
+    reading.number = PlainDecimal(std::u16string_view(compact).substr(0, end), separator);
+    const std::u16string_view unit = std::u16string_view(compact).substr(end);
+    if (unit.starts_with(u'"') || (unit.size() >= 2 && IsAsciiLetter(unit[0], u'i') && IsAsciiLetter(unit[1], u'n')))
+        reading.unit = SizeUnit::Inches;
+    else if (unit.size() >= 2 && IsAsciiLetter(unit[0], u'c') && IsAsciiLetter(unit[1], u'm'))
+        reading.unit = SizeUnit::Centimetres;
     return reading;
 }
 

@@ -99,6 +99,16 @@ TEST_F(OutputSize, TypedFormsBecomeCanonical)
     EXPECT_EQ(u"1,234,567,890 px", NormalizeSizeText(u"1234567890px"));
 }
 
+TEST_F(OutputSize, AUnitIsKnownByItsFirstLettersAndOnlyOneSeparatorReads)
+{
+    ASSERT_TRUE(UseLocale("en_US.UTF-8"));
+    EXPECT_EQ(u"12 px", NormalizeSizeText(u"12 i")) << "an i alone is no unit";
+    EXPECT_EQ(u"12\" print", NormalizeSizeText(u"12 INx"));
+    EXPECT_EQ(u"2.5 cm print", NormalizeSizeText(u"2.50CMyk"));
+    EXPECT_EQ(u"5 cm print", NormalizeSizeText(u"5 c m")) << "white space goes before the unit is read";
+    EXPECT_EQ(u"1 px", NormalizeSizeText(u"1.2.3 cm")) << "the second separator starts the ignored tail";
+}
+
 TEST_F(OutputSize, TextsThatDoNotReadBecomeOriginal)
 {
     ASSERT_TRUE(UseLocale("en_US.UTF-8"));

@@ -58,8 +58,9 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
     HRESULT VersionString(const char16_t* key, BSTR* out) const;
 
     orvana::VersionBlock version_;
-    HWND statusWindow_ = nullptr;
-    HWND progressWindow_ = nullptr;
+    // The windows Publish reports to; unread until the upload flow lands.
+    [[maybe_unused]] HWND statusWindow_ = nullptr;
+    [[maybe_unused]] HWND progressWindow_ = nullptr;
     LANGID language_ = 0;
     pal::ComPtr<IStream> stream_;
     pal::ComPtr<IPublishingHost> host_;
