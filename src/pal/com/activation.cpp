@@ -3,12 +3,16 @@
 #include "pal/com/class_factory.h"
 #include "pal/com/com_ptr.h"
 #include "pal/registry/registry.h"
+#include "pal/resources/module_file.h"
 #include "pal/text/utf.h"
 
 #include <atomic>
+#include <cstdint>
 #include <dlfcn.h>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -30,19 +34,29 @@ struct RegisteredClass {
     DWORD context;
 };
 
-// Modules loaded by activation stay loaded until CoFreeUnusedLibraries finds them idle.
+// A module loaded by activation. Its library closes when the last holder lets
+// go: the module table, a call into the module under way, an unload question.
 struct LoadedModule {
-    void* handle = nullptr;
+    pal::LibraryHandle library;
     DllGetClassObjectFunction getClassObject = nullptr;
     DllCanUnloadNowFunction canUnloadNow = nullptr;
 };
+using ModulePtr = std::shared_ptr<const LoadedModule>;
 
+// Modules stay in the table until CoFreeUnusedLibraries finds them idle.
+struct ModuleEntry {
+    ModulePtr module;
+    std::uint64_t lookups = 0; // an answer to DllCanUnloadNow holds only while this stays put
+};
+
+// Nothing calls into a module or the loader while holding the mutex: a module
+// may call back into activation from any of its code.
 struct ActivationState {
     std::mutex mutex;
     std::map<DWORD, RegisteredClass> registered;
     std::map<CLSID, pal::BuiltinCreateFunction> builtin;
     DWORD nextCookie = 1;
-    std::map<std::string, LoadedModule> modules;
+    std::map<std::string, ModuleEntry> modules;
 };
 
 ActivationState& State()
@@ -95,26 +109,31 @@ pal::BuiltinCreateFunction FindBuiltinClass(REFCLSID clsid)
     return found == state.builtin.end() ? nullptr : found->second;
 }
 
-HRESULT LoadModule(const std::string& path, LoadedModule& out)
+HRESULT LoadModule(const std::string& path, ModulePtr& out)
 {
     auto& state = State();
+    {
+        std::lock_guard lock(state.mutex);
+        if (auto found = state.modules.find(path); found != state.modules.end()) {
+            ++found->second.lookups;
+            out = found->second.module;
+            return S_OK;
+        }
+    }
+    // Loading runs the module's initialisers, so it happens outside the lock.
+    auto module = std::make_shared<LoadedModule>();
+    module->library.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+    if (!module->library) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    void* library = module->library.get();
+    module->getClassObject = reinterpret_cast<DllGetClassObjectFunction>(dlsym(library, "DllGetClassObject"));
+    module->canUnloadNow = reinterpret_cast<DllCanUnloadNowFunction>(dlsym(library, "DllCanUnloadNow"));
+    if (!module->getClassObject) return CO_E_ERRORINDLL;
+    // A thread that loaded it meanwhile wins; the loader counted both loads, and
+    // ours is dropped after the lock.
     std::lock_guard lock(state.mutex);
-    if (auto found = state.modules.find(path); found != state.modules.end()) {
-        out = found->second;
-        return S_OK;
-    }
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-    LoadedModule module;
-    module.handle = handle;
-    module.getClassObject = reinterpret_cast<DllGetClassObjectFunction>(dlsym(handle, "DllGetClassObject"));
-    module.canUnloadNow = reinterpret_cast<DllCanUnloadNowFunction>(dlsym(handle, "DllCanUnloadNow"));
-    if (!module.getClassObject) {
-        dlclose(handle);
-        return CO_E_ERRORINDLL;
-    }
-    state.modules.emplace(path, module);
-    out = module;
+    auto& entry = state.modules.try_emplace(path, ModuleEntry{std::move(module)}).first->second;
+    ++entry.lookups;
+    out = entry.module;
     return S_OK;
 }
 
@@ -160,9 +179,13 @@ STDAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid,
         }
         return hr;
     }
-    LoadedModule module;
-    if (HRESULT hr = LoadModule(path, module); FAILED(hr)) return hr;
-    return module.getClassObject(rclsid, riid, ppv);
+    ModulePtr module;
+    try {
+        if (HRESULT hr = LoadModule(path, module); FAILED(hr)) return hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return module->getClassObject(rclsid, riid, ppv);
 }
 
 STDAPI CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, void** ppv)
@@ -203,21 +226,31 @@ STDAPI CoRevokeClassObject(DWORD dwRegister)
 
 STDAPI_(void) CoFreeUnusedLibraries()
 {
+    struct Question {
+        std::string path;
+        ModulePtr module; // the last reference once the table lets go: the library closes with it, unlocked
+        std::uint64_t lookups;
+    };
     auto& state = State();
-    std::vector<void*> unload;
-    {
-        std::lock_guard lock(state.mutex);
-        for (auto it = state.modules.begin(); it != state.modules.end();) {
-            if (it->second.canUnloadNow && it->second.canUnloadNow() == S_OK) {
-                unload.push_back(it->second.handle);
-                it = state.modules.erase(it);
-            } else {
-                ++it;
-            }
+    try {
+        std::vector<Question> questions;
+        {
+            std::lock_guard lock(state.mutex);
+            for (const auto& [path, entry] : state.modules)
+                if (entry.module->canUnloadNow) questions.push_back({path, entry.module, entry.lookups});
         }
+        for (const Question& question : questions) {
+            if (question.module->canUnloadNow() != S_OK) continue;
+            std::lock_guard lock(state.mutex);
+            // A lookup since the question may have handed out a class object the answer did not count.
+            const auto found = state.modules.find(question.path);
+            if (found != state.modules.end() && found->second.module == question.module &&
+                found->second.lookups == question.lookups)
+                state.modules.erase(found);
+        }
+    } catch (const std::bad_alloc&) {
+        // Nothing unloaded this time.
     }
-    for (void* handle : unload)
-        dlclose(handle);
 }
 
 namespace pal {

@@ -1,6 +1,7 @@
-// What an HINTERNET stands for. Every handle is a number from a counter, kept
-// in a table until WinHttpCloseHandle, so a closed or foreign handle is told
-// apart (ERROR_INVALID_HANDLE) and never comes back to life as another object.
+// What an HINTERNET stands for. Every handle is one of the layer's table
+// (pal/base/handle_table.h), kept until WinHttpCloseHandle, so a closed or
+// foreign handle is told apart (ERROR_INVALID_HANDLE) and never comes back to
+// life as another object.
 #pragma once
 
 #include "pal/http/winhttp.h"

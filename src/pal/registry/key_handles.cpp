@@ -1,28 +1,15 @@
 #include "pal/registry/key_handles.h"
 
+#include "pal/base/handle_table.h"
 #include "pal/registry/hive_files.h"
 #include "pal/registry/registry.h"
 #include "pal/registry/status.h"
-
-#include <mutex>
-#include <unordered_map>
 
 namespace pal::registry {
 
 namespace {
 
-struct HandleTable {
-    std::mutex mutex;
-    // Shared, so a key closed on one thread stays whole for a call still using it on another.
-    std::unordered_map<HKEY, std::shared_ptr<const OpenKey>> open;
-};
-
-HandleTable& Handles()
-{
-    // Never destroyed: RegCloseKey may run from other statics' destructors.
-    static auto* const table = new HandleTable;
-    return *table;
-}
+using KeyHandles = HandlesOf<const OpenKey, HandleKind::RegistryKey>;
 
 } // namespace
 
@@ -42,36 +29,22 @@ std::shared_ptr<const OpenKey> ResolveKey(HKEY key)
         ClassesKey view{UserHive(), MachineHive(), {}, {}, {}};
         return std::make_shared<OpenKey>(OpenKey{std::move(view), u"HKEY_CLASSES_ROOT"});
     }
-    HandleTable& handles = Handles();
-    const std::lock_guard lock(handles.mutex);
-    const auto found = handles.open.find(key);
-    if (found == handles.open.end()) Fail(ERROR_INVALID_HANDLE);
-    return found->second;
+    auto found = KeyHandles::Find(reinterpret_cast<HandleValue>(key));
+    if (!found) Fail(ERROR_INVALID_HANDLE);
+    return found;
 }
 
 HKEY AddHandle(OpenKey key)
 {
-    auto object = std::make_shared<const OpenKey>(std::move(key));
-    const auto handle = reinterpret_cast<HKEY>(const_cast<OpenKey*>(object.get()));
-    HandleTable& handles = Handles();
-    const std::lock_guard lock(handles.mutex);
-    handles.open.emplace(handle, std::move(object));
-    return handle;
+    const HandleValue handle = KeyHandles::Add(std::make_shared<const OpenKey>(std::move(key)));
+    if (!handle) Fail(ERROR_OUTOFMEMORY);
+    return reinterpret_cast<HKEY>(handle);
 }
 
 bool RemoveHandle(HKEY key)
 {
-    // The last reference to a hive may go with the key; let it close outside the table's lock.
-    std::shared_ptr<const OpenKey> closing;
-    HandleTable& handles = Handles();
-    {
-        const std::lock_guard lock(handles.mutex);
-        const auto found = handles.open.find(key);
-        if (found == handles.open.end()) return false;
-        closing = std::move(found->second);
-        handles.open.erase(found);
-    }
-    return true;
+    // The last reference to a hive may go with the key; it closes here, outside the table's lock.
+    return KeyHandles::Remove(reinterpret_cast<HandleValue>(key)) != nullptr;
 }
 
 } // namespace pal::registry

@@ -1,7 +1,8 @@
 // What an HKEY stands for. The predefined roots are constants; every other
-// HKEY is the address of an OpenKey made by RegOpenKeyExW/RegCreateKeyExW and
-// kept in a table until RegCloseKey, so a stale or foreign handle is told
-// apart (ERROR_INVALID_HANDLE) instead of being followed.
+// HKEY is a handle of the layer's table (pal/base/handle_table.h) to an
+// OpenKey made by RegOpenKeyExW/RegCreateKeyExW, kept until RegCloseKey, so a
+// closed or foreign handle is told apart (ERROR_INVALID_HANDLE) instead of
+// being followed, even once its slot holds another key.
 #pragma once
 
 #include "pal/base/types.h"

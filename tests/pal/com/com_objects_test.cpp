@@ -2,10 +2,17 @@
 #include "pal/com/class_factory.h"
 #include "pal/com/marshaler.h"
 #include "pal/com/object.h"
+#include "pal/resources/module_file.h"
+#include "pal/text/utf.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/temporary_prefix.h"
 
+#include <atomic>
+#include <chrono>
+#include <dlfcn.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -211,6 +218,53 @@ TEST_F(Activation, FindsBuiltinClassesUnlessTheRegistryNamesAModuleThatIsMissing
     testing_support::CreateKey(HKEY_CURRENT_USER, key.c_str(), u"", u"libsqlite3.so.0");
     EXPECT_EQ(CO_E_ERRORINDLL, CoCreateInstance(kBuiltinThing, nullptr, CLSCTX_ALL, IID_ISecond, &out));
     EXPECT_EQ(nullptr, out);
+}
+
+// Runs call on a thread of its own; false when it has not returned within a few
+// seconds, a deadlock, and the thread is then left behind.
+template <typename Call> bool ReturnsInTime(Call call)
+{
+    auto returned = std::make_shared<std::promise<void>>();
+    std::future<void> done = returned->get_future();
+    std::thread([returned, call] {
+        call();
+        returned->set_value();
+    }).detach();
+    return done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+}
+
+// The class the reentrant module creates whenever it is asked whether it can go.
+constexpr CLSID kProbeClass = pal::MakeGuid("0D0D0D0D-1111-2222-3333-444444444444");
+constexpr CLSID kReentrantServer = pal::MakeGuid("0E0E0E0E-1111-2222-3333-444444444444");
+std::atomic<int> g_probes{0};
+
+HRESULT CreateProbe(IUnknown* outer, REFIID riid, void** ppv)
+{
+    ++g_probes;
+    return pal::CreateComObject<Thing>(outer, riid, ppv);
+}
+
+TEST_F(Activation, AModuleMayCallBackIntoActivationWhileItLoadsAndWhenAskedWhetherItCanGo)
+{
+    pal::ComPtr<IClassFactory> probe(new pal::ClassFactory(&CreateProbe));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(kProbeClass, probe.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    const std::u16string key =
+        W("Software\\Classes\\CLSID\\") + pal::GuidToString(kReentrantServer) + W("\\InprocServer32");
+    testing_support::CreateKey(HKEY_CURRENT_USER, key.c_str(), W(""), pal::ToUtf16(PAL_TEST_REENTRANT_MODULE));
+
+    // After a timeout nothing here may take activation's lock again: the stuck thread holds it.
+    HRESULT created = S_OK;
+    ASSERT_TRUE(ReturnsInTime([&created] {
+        void* out = nullptr;
+        created = CoCreateInstance(kReentrantServer, nullptr, CLSCTX_INPROC_SERVER, IID_IFirst, &out);
+    })) << "loading the module";
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, created) << "the module's own answer";
+
+    ASSERT_TRUE(ReturnsInTime(&CoFreeUnusedLibraries)) << "asking the module whether it can go";
+    EXPECT_EQ(1, g_probes.load()) << "the module was asked once";
+    EXPECT_FALSE(pal::LibraryHandle(dlopen(PAL_TEST_REENTRANT_MODULE, RTLD_NOW | RTLD_NOLOAD))) << "and unloaded";
+    EXPECT_EQ(S_OK, CoRevokeClassObject(cookie));
 }
 
 } // namespace

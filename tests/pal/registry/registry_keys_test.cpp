@@ -113,6 +113,12 @@ TEST_F(RegistryKeys, ClosingAcceptsOpenHandlesAndPredefinedRootsOnly)
     key.Close();
     EXPECT_EQ(RegCloseKey(raw), ERROR_INVALID_HANDLE);
     EXPECT_EQ(SetDword(raw, u"x", 1), ERROR_INVALID_HANDLE);
+    // Keys opened after it may take its place in memory; the closed value must still be refused.
+    for (int n = 0; n < 200; ++n) {
+        const pal::RegKey reopened = Opened(HKEY_CURRENT_USER, W("Closing"));
+        ASSERT_NE(reopened.Get(), raw) << "reopening " << n;
+        ASSERT_EQ(SetDword(raw, W("x"), 1), ERROR_INVALID_HANDLE) << "reopening " << n;
+    }
     EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
     int notAKey = 0;
     EXPECT_EQ(Open(reinterpret_cast<HKEY>(&notAKey), u"", key), ERROR_INVALID_HANDLE);
