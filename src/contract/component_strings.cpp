@@ -14,7 +14,7 @@ std::optional<std::u16string> TryLoadComponentString(UINT id)
 
 std::u16string ComponentString(UINT id)
 {
-    return TryLoadComponentString(id).value_or(u"?");
+    return TryLoadComponentString(id).value_or(W("?"));
 }
 
 } // namespace orvana

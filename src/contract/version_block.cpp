@@ -23,13 +23,13 @@ std::u16string VersionBlock::String(std::u16string_view key) const
     if (block_.empty()) return {};
     void* translation = nullptr;
     UINT translationLength = 0;
-    if (!VerQueryValueW(block_.data(), u"\\VarFileInfo\\Translation", &translation, &translationLength) ||
+    if (!VerQueryValueW(block_.data(), W("\\VarFileInfo\\Translation"), &translation, &translationLength) ||
         translationLength < 2 * sizeof(WORD))
         return {};
     const auto* pair = static_cast<const WORD*>(translation);
     const std::u16string keyText(key);
     const std::u16string path =
-        pal::FormatWide(u"\\StringFileInfo\\%04x%04x\\%s", unsigned{pair[0]}, unsigned{pair[1]}, keyText.c_str());
+        pal::FormatWide(W("\\StringFileInfo\\%04x%04x\\%s"), unsigned{pair[0]}, unsigned{pair[1]}, keyText.c_str());
     void* value = nullptr;
     UINT valueLength = 0;
     if (!VerQueryValueW(block_.data(), path.c_str(), &value, &valueLength) || !value) return {};
@@ -46,7 +46,7 @@ std::array<WORD, 4> VersionBlock::FileVersion() const
     if (block_.empty()) return {};
     void* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(block_.data(), u"\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO)) return {};
+    if (!VerQueryValueW(block_.data(), W("\\"), &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO)) return {};
     const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
     return {static_cast<WORD>(info->dwFileVersionMS >> 16), static_cast<WORD>(info->dwFileVersionMS),
             static_cast<WORD>(info->dwFileVersionLS >> 16), static_cast<WORD>(info->dwFileVersionLS)};

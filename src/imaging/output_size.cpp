@@ -28,16 +28,16 @@ struct PixelPreset {
 };
 
 constexpr std::array<PixelPreset, 28> kPixelPresets{{
-    {160, u""},  {192, u""},       {240, u""},  {320, u""},  {400, u"(S)"}, {480, u""},  {512, u""},
-    {576, u""},  {580, u"(M)"},    {600, u""},  {640, u""},  {720, u""},    {768, u""},  {800, u"(L)"},
-    {1024, u""}, {1100, u"(XL)"},  {1152, u""}, {1280, u""}, {1360, u""},   {1366, u""}, {1400, u""},
-    {1440, u""}, {1550, u"(XXL)"}, {1600, u""}, {1680, u""}, {1920, u""},   {2048, u""}, {2560, u""},
+    {160, W("")},  {192, W("")},       {240, W("")},  {320, W("")},  {400, W("(S)")}, {480, W("")},  {512, W("")},
+    {576, W("")},  {580, W("(M)")},    {600, W("")},  {640, W("")},  {720, W("")},    {768, W("")},  {800, W("(L)")},
+    {1024, W("")}, {1100, W("(XL)")},  {1152, W("")}, {1280, W("")}, {1360, W("")},   {1366, W("")}, {1400, W("")},
+    {1440, W("")}, {1550, W("(XXL)")}, {1600, W("")}, {1680, W("")}, {1920, W("")},   {2048, W("")}, {2560, W("")},
 }};
 
 constexpr std::array<const char16_t*, 28> kPrintPresets{
-    u"4\" ",   u"5\" ",   u"6\" ",   u"7\" ",   u"8\" ",   u"10\" ",  u"11\" ",  u"12\" ",  u"14\" ",  u"15\" ",
-    u"17\" ",  u"18\" ",  u"20\" ",  u"30\" ",  u"9 cm ",  u"10 cm ", u"11 cm ", u"13 cm ", u"18 cm ", u"20 cm ",
-    u"24 cm ", u"25 cm ", u"30 cm ", u"40 cm ", u"50 cm ", u"60 cm ", u"70 cm ", u"76 cm ",
+    W("4\" "),   W("5\" "),   W("6\" "),   W("7\" "),   W("8\" "),   W("10\" "),  W("11\" "),  W("12\" "),  W("14\" "),  W("15\" "),
+    W("17\" "),  W("18\" "),  W("20\" "),  W("30\" "),  W("9 cm "),  W("10 cm "), W("11 cm "), W("13 cm "), W("18 cm "), W("20 cm "),
+    W("24 cm "), W("25 cm "), W("30 cm "), W("40 cm "), W("50 cm "), W("60 cm "), W("70 cm "), W("76 cm "),
 };
 
 // Unicode White_Space, as the platform's wide-character classification has it.
@@ -124,7 +124,7 @@ void FillPixelPresets(DropDownList& list)
     list.AddItem(ComponentString(kIdsOriginal));
     for (const PixelPreset& preset : kPixelPresets) {
         const std::u16string text = format.Format(preset.value, 0) + suffix + preset.tag;
-        list.AddItem(text, pal::FormatWide(u"%u", preset.value));
+        list.AddItem(text, pal::FormatWide(W("%u"), preset.value));
     }
 }
 
@@ -152,13 +152,13 @@ std::u16string NormalizeSizeText(std::u16string_view text)
     std::u16string canonical;
     switch (reading.unit) {
     case SizeUnit::Pixels:
-        canonical = pal::FormatWide(u"%ls px", number.c_str());
+        canonical = pal::FormatWide(W("%ls px"), number.c_str());
         break;
     case SizeUnit::Inches:
-        canonical = pal::FormatWide(u"%ls\"%ls%ls", number.c_str(), u" ", ComponentString(kIdsPrint).c_str());
+        canonical = pal::FormatWide(W("%ls\"%ls%ls"), number.c_str(), W(" "), ComponentString(kIdsPrint).c_str());
         break;
     case SizeUnit::Centimetres:
-        canonical = pal::FormatWide(u"%ls cm%ls%ls", number.c_str(), u" ", ComponentString(kIdsPrint).c_str());
+        canonical = pal::FormatWide(W("%ls cm%ls%ls"), number.c_str(), W(" "), ComponentString(kIdsPrint).c_str());
         break;
     }
     if (canonical.size() > kMaxSizeTextLength) canonical.resize(kMaxSizeTextLength);

@@ -27,7 +27,7 @@ CZenfolioModule g_module; // lives exactly as long as the loaded module
 HRESULT LoadScript(UINT id, std::u16string& script)
 {
     HINSTANCE module = pal::ThisModule();
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), u"REGISTRY");
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), W("REGISTRY"));
     if (!resource) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
     const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
     if (!bytes) return HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND);
@@ -105,8 +105,8 @@ HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
     std::u16string script;
     if (HRESULT hr = LoadScript(id, script); FAILED(hr)) return hr;
     const pal::ReplacementMap replacements{
-        {u"MODULE", orvana::ThisModulePath()},
-        {u"APPID", pal::GuidToString(APPID_OrvanaPublishToZenfolio)},
+        {W("MODULE"), orvana::ThisModulePath()},
+        {W("APPID"), pal::GuidToString(APPID_OrvanaPublishToZenfolio)},
     };
     return pal::RunRegistryScript(script, registering, replacements,
                                   perUser_ ? &pal::PerUserClassesRedirect() : nullptr);
@@ -135,7 +135,7 @@ HRESULT CZenfolioModule::UnregisterServer()
 
 HRESULT CZenfolioModule::Install(BOOL install, LPCWSTR commandLine)
 {
-    if (commandLine && pal::EqualsIgnoringCase(commandLine, u"user"))
+    if (commandLine && pal::EqualsIgnoringCase(commandLine, W("user")))
         perUser_ = true; // never turned off again in this process
     if (!install) return UnregisterServer();
     const HRESULT hr = RegisterServer();

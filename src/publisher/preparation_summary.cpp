@@ -32,11 +32,11 @@ std::u16string MetadataPhrase(const ImageFormatSettings& jpeg)
     std::u16string words;
     for (const auto& [member, word] : kMetadataWords) {
         if (!(jpeg.*member)) continue;
-        words += words.empty() ? u" " : u", ";
+        words += words.empty() ? W(" ") : W(", ");
         words += ComponentString(word);
     }
     if (words.empty()) return {};
-    return u", " + ComponentString(kIdsSend) + words + u" " + ComponentString(kIdsData);
+    return W(", ") + ComponentString(kIdsSend) + words + W(" ") + ComponentString(kIdsData);
 }
 
 // ", downscale for 24 cm print", ", downsize to 1,600 px", or nothing at the
@@ -45,7 +45,7 @@ std::u16string SizePhrase(const ImageFormatSettings& jpeg)
 {
     if (jpeg.SizeText.empty() || IsOriginalSize(jpeg.SizeText)) return {};
     const bool print = ReadSizeText(jpeg.SizeText).unit != SizeUnit::Pixels;
-    return u", " + ComponentString(print ? kIdsDownscaleFor : kIdsDownsizeTo) + u" " + jpeg.SizeText;
+    return W(", ") + ComponentString(print ? kIdsDownscaleFor : kIdsDownsizeTo) + W(" ") + jpeg.SizeText;
 }
 
 } // namespace

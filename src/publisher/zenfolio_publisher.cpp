@@ -144,17 +144,17 @@ HRESULT CZenfolioPublisher::VersionString(const char16_t* key, BSTR* out) const
 
 HRESULT CZenfolioPublisher::GetDescription(BSTR* pbstr)
 {
-    return VersionString(u"FileDescription", pbstr);
+    return VersionString(W("FileDescription"), pbstr);
 }
 
 HRESULT CZenfolioPublisher::GetAuthorInformation(BSTR* pbstr)
 {
-    return VersionString(u"LegalCopyright", pbstr);
+    return VersionString(W("LegalCopyright"), pbstr);
 }
 
 HRESULT CZenfolioPublisher::GetVersionInformation(BSTR* pbstr)
 {
-    return VersionString(u"FileVersion", pbstr);
+    return VersionString(W("FileVersion"), pbstr);
 }
 
 HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
@@ -164,7 +164,7 @@ HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
         if (!IsAuthorized()) return ReturnString(orvana::ComponentString(kIdsNeedsCredentials), pbstrDisplayState);
         if (!IsConfigured()) {
             const std::u16string format = orvana::ComponentString(kIdsAuthorizedNotConfigured);
-            const std::u16string displayName = state_.DisplayName.value_or(u"");
+            const std::u16string displayName = state_.DisplayName.value_or(W(""));
             return ReturnString(pal::FormatWide(format.c_str(), displayName.c_str()), pbstrDisplayState);
         }
         orvana::LoadPublisherSettings(jpegSettings_, rawSettings_);
@@ -181,7 +181,7 @@ HRESULT CZenfolioPublisher::Configure(HWND hWndParent, LPCWSTR lpszVerb, LPCWSTR
     // The window owns whatever a verb shows, so it is required whatever the verb.
     if (!hWndParent || !lpszVerb || !lpszParameters) return E_INVALIDARG;
     // The "authorize" and "settings" verbs open dialogs that are not built yet.
-    if (pal::EqualsIgnoringCase(lpszVerb, u"authorize") || pal::EqualsIgnoringCase(lpszVerb, u"settings"))
+    if (pal::EqualsIgnoringCase(lpszVerb, W("authorize")) || pal::EqualsIgnoringCase(lpszVerb, W("settings")))
         return E_NOTIMPL;
     return S_OK;
 }

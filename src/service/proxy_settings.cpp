@@ -101,7 +101,7 @@ void ProxySettings::Clear() noexcept
 DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
 {
     InternetHandle temporary(session ? nullptr
-                                     : WinHttpOpen(u"Orvana", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                     : WinHttpOpen(W("Orvana"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                                    WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) session = temporary.Get();
 

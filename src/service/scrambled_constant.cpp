@@ -28,8 +28,8 @@ constexpr DWORD kSizeMask = 0x7FFFFFFF;
 
 constexpr DWORD kNameKey = 0x5A3C96E1;
 constexpr DWORD kValueKey = 0x1F2E3D4C;
-constexpr ScrambledText kName(u"X-Zenfolio-User-Agent", kNameKey);
-constexpr ScrambledText kValue(u"Orvana/1.9.289.0", kValueKey);
+constexpr ScrambledText kName(W("X-Zenfolio-User-Agent"), kNameKey);
+constexpr ScrambledText kValue(W("Orvana/1.9.289.0"), kValueKey);
 
 constexpr ScrambledConstant kNameRecord{
     static_cast<DWORD>(kName.kBytes), kNameKey, {'O', 'R', 'V', 'S', 'C', 'R', 'M', '1'}, kName.bytes.data()};

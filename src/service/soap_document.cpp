@@ -59,7 +59,7 @@ std::u16string Trim(std::u16string_view piece)
 std::u16string AsDecimal(const std::u16string& piece)
 {
     const unsigned long value = std::strtoul(pal::ToUtf8(piece).c_str(), nullptr, 10);
-    return pal::FormatWide(u"%u", static_cast<unsigned>(value));
+    return pal::FormatWide(W("%u"), static_cast<unsigned>(value));
 }
 
 } // namespace
@@ -78,11 +78,11 @@ HRESULT CreateDomDocument(IXMLDOMDocument2** document)
 
 HRESULT BindSelectionNamespaces(IXMLDOMDocument2* document)
 {
-    HRESULT hr = SetStringProperty(document, u"SelectionLanguage", u"XPath");
+    HRESULT hr = SetStringProperty(document, W("SelectionLanguage"), W("XPath"));
     if (FAILED(hr)) return hr;
     const std::u16string namespaces =
-        std::u16string(u"xmlns:s=\"") + kSoapEnvelopeNamespace + u"\" xmlns:z=\"" + kServiceNamespace + u"\"";
-    return SetStringProperty(document, u"SelectionNamespaces", namespaces);
+        std::u16string(W("xmlns:s=\"")) + kSoapEnvelopeNamespace + W("\" xmlns:z=\"") + kServiceNamespace + W("\"");
+    return SetStringProperty(document, W("SelectionNamespaces"), namespaces);
 }
 
 HRESULT LoadRequestTemplate(UINT resourceId, IXMLDOMDocument2** request)
@@ -90,7 +90,7 @@ HRESULT LoadRequestTemplate(UINT resourceId, IXMLDOMDocument2** request)
     if (!request) return E_POINTER;
     *request = nullptr;
     HINSTANCE module = pal::ThisModule();
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(resourceId), u"SOAP");
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(resourceId), W("SOAP"));
     if (!resource) return E_UNEXPECTED;
     const DWORD size = SizeofResource(module, resource);
     HGLOBAL loaded = LoadResource(module, resource);
@@ -122,7 +122,7 @@ HRESULT SelectRequestNode(IXMLDOMDocument2* request, LPCWSTR relativePath, IXMLD
     if (FAILED(hr)) return hr;
     pal::Bstr name;
     if (FAILED(hr = method->get_nodeName(name.ReleaseAndGetAddressOf()))) return hr;
-    const std::u16string path = std::u16string(kBodyPath) + u"/z:" + name.Str() + u"/" + relativePath;
+    const std::u16string path = std::u16string(kBodyPath) + W("/z:") + name.Str() + W("/") + relativePath;
     return request->selectSingleNode(MakeBstr(path).Get(), node);
 }
 
@@ -175,7 +175,7 @@ HRESULT ExtractResult(IXMLDOMDocument2* reply, IXMLDOMNode** result, bool& fault
     if (!body) return E_FAIL;
 
     pal::ComPtr<IXMLDOMNode> faultElement;
-    if (FAILED(hr = body->selectSingleNode(MakeBstr(u"s:Fault").Get(), faultElement.ReleaseAndGetAddressOf())))
+    if (FAILED(hr = body->selectSingleNode(MakeBstr(W("s:Fault")).Get(), faultElement.ReleaseAndGetAddressOf())))
         return hr;
     if (faultElement) {
         *result = faultElement.Detach();

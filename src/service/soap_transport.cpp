@@ -70,24 +70,24 @@ HRESULT Post(IXMLHTTPRequest* http, IXMLDOMDocument2* request, const SoapClient&
     pal::Variant synchronous, none;
     synchronous.vt = VT_BOOL;
     synchronous.boolVal = VARIANT_FALSE;
-    if (FAILED(http->open(pal::Bstr(u"POST").Get(), pal::Bstr(kServiceEndpoint).Get(), synchronous, none, none)))
+    if (FAILED(http->open(pal::Bstr(W("POST")).Get(), pal::Bstr(kServiceEndpoint).Get(), synchronous, none, none)))
         return E_FAIL;
 
     const auto& v = client.fileVersion;
-    const std::u16string agent = pal::FormatWide(u"Orvana/%d.%d.%d.%d", int{v[0]}, int{v[1]}, int{v[2]}, int{v[3]});
-    const std::u16string action = std::u16string(kServiceNamespace) + u"/" + methodName.Str();
-    bool headersSet = SUCCEEDED(SetHeader(http, u"User-Agent", agent.c_str())) &&
-                      SUCCEEDED(SetHeader(http, u"Content-Type", u"text/xml; charset=utf-8")) &&
-                      SUCCEEDED(SetHeader(http, u"Accept", u"text/xml")) &&
-                      SUCCEEDED(SetHeader(http, u"Accept-Language", u"*")) &&
-                      SUCCEEDED(SetHeader(http, u"SOAPAction", action.c_str()));
+    const std::u16string agent = pal::FormatWide(W("Orvana/%d.%d.%d.%d"), int{v[0]}, int{v[1]}, int{v[2]}, int{v[3]});
+    const std::u16string action = std::u16string(kServiceNamespace) + W("/") + methodName.Str();
+    bool headersSet = SUCCEEDED(SetHeader(http, W("User-Agent"), agent.c_str())) &&
+                      SUCCEEDED(SetHeader(http, W("Content-Type"), W("text/xml; charset=utf-8"))) &&
+                      SUCCEEDED(SetHeader(http, W("Accept"), W("text/xml"))) &&
+                      SUCCEEDED(SetHeader(http, W("Accept-Language"), W("*"))) &&
+                      SUCCEEDED(SetHeader(http, W("SOAPAction"), action.c_str()));
     if (headersSet) {
         const UnscrambledText name(ClientHeaderName());
         const UnscrambledText value(ClientHeaderValue());
         headersSet = name.Get() && value.Get() && SUCCEEDED(SetHeader(http, name.Get(), value.Get()));
     }
     if (headersSet && !client.token.empty())
-        headersSet = SUCCEEDED(SetHeader(http, u"X-Zenfolio-Token", client.token.c_str()));
+        headersSet = SUCCEEDED(SetHeader(http, W("X-Zenfolio-Token"), client.token.c_str()));
     if (!headersSet) return E_FAIL;
 
     pal::Variant text;

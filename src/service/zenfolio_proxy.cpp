@@ -24,17 +24,17 @@ const char16_t* LevelText(tagLOADPHOTOSETLEVEL level)
 {
     switch (level) {
     case LOADPHOTOSETLEVEL_LEVEL1:
-        return u"Level1";
+        return W("Level1");
     case LOADPHOTOSETLEVEL_LEVEL2:
-        return u"Level2";
+        return W("Level2");
     default:
-        return u"Full";
+        return W("Full");
     }
 }
 
 } // namespace
 
-CZenfolioProxy::CZenfolioProxy() : agent_(u"Orvana/1.9.289.0")
+CZenfolioProxy::CZenfolioProxy() : agent_(W("Orvana/1.9.289.0"))
 {
     client_.fileVersion = orvana::VersionBlock::OfThisModule().FileVersion();
 }
@@ -95,7 +95,7 @@ HRESULT CZenfolioProxy::LoadGroupHierarchy(LPCWSTR lpszLoginName, IXMLDOMNode** 
 {
     if (Empty(lpszLoginName) || BadOut(ppResult)) return E_INVALIDARG;
     return CallWithTemplate(orvana::kTemplateLoadGroupHierarchy, ppResult, [&](IXMLDOMDocument2* request) {
-        return orvana::SetRequestParameter(request, u"z:loginName", lpszLoginName);
+        return orvana::SetRequestParameter(request, W("z:loginName"), lpszLoginName);
     });
 }
 
@@ -110,10 +110,10 @@ HRESULT CZenfolioProxy::LoadPhotoSet(LPCWSTR lpszID, tagLOADPHOTOSETLEVEL nLevel
 {
     if (Empty(lpszID) || BadOut(ppResult)) return E_INVALIDARG;
     return CallWithTemplate(orvana::kTemplateLoadPhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
-        HRESULT hr = orvana::SetRequestParameter(request, u"z:photoSetId", lpszID);
-        if (SUCCEEDED(hr)) hr = orvana::SetRequestParameter(request, u"z:level", LevelText(nLevel));
+        HRESULT hr = orvana::SetRequestParameter(request, W("z:photoSetId"), lpszID);
+        if (SUCCEEDED(hr)) hr = orvana::SetRequestParameter(request, W("z:level"), LevelText(nLevel));
         if (SUCCEEDED(hr))
-            hr = orvana::SetRequestParameter(request, u"z:includePhotos", fIncludePhotos ? u"true" : u"false");
+            hr = orvana::SetRequestParameter(request, W("z:includePhotos"), fIncludePhotos ? W("true") : W("false"));
         return hr;
     });
 }
@@ -125,20 +125,20 @@ HRESULT CZenfolioProxy::CreatePhotoSet(LPCWSTR lpszGroupID, tagCREATEPHOTOSETTYP
     if (Empty(lpszGroupID) || Empty(lpszTitle) || BadOut(ppResult)) return E_INVALIDARG;
     return CallWithTemplate(orvana::kTemplateCreatePhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
         using orvana::SetRequestParameter;
-        HRESULT hr = SetRequestParameter(request, u"z:groupId", lpszGroupID);
+        HRESULT hr = SetRequestParameter(request, W("z:groupId"), lpszGroupID);
         if (SUCCEEDED(hr))
-            hr = SetRequestParameter(request, u"z:type",
-                                     nType == CREATEPHOTOSETTYPE_COLLECTION ? u"Collection" : u"Gallery");
-        if (SUCCEEDED(hr)) hr = SetRequestParameter(request, u"z:updater/z:Title", lpszTitle);
+            hr = SetRequestParameter(request, W("z:type"),
+                                     nType == CREATEPHOTOSETTYPE_COLLECTION ? W("Collection") : W("Gallery"));
+        if (SUCCEEDED(hr)) hr = SetRequestParameter(request, W("z:updater/z:Title"), lpszTitle);
         // An empty caption or reference leaves its empty element in the request.
         if (SUCCEEDED(hr) && !Empty(lpszCaption))
-            hr = SetRequestParameter(request, u"z:updater/z:Caption", lpszCaption);
+            hr = SetRequestParameter(request, W("z:updater/z:Caption"), lpszCaption);
         if (SUCCEEDED(hr))
-            hr = orvana::FillRequestList(request, lpszKeywords, u"z:updater/z:Keywords/z:Keyword", false);
+            hr = orvana::FillRequestList(request, lpszKeywords, W("z:updater/z:Keywords/z:Keyword"), false);
         if (SUCCEEDED(hr))
-            hr = orvana::FillRequestList(request, lpszCategories, u"z:updater/z:Categories/z:Category", true);
+            hr = orvana::FillRequestList(request, lpszCategories, W("z:updater/z:Categories/z:Category"), true);
         if (SUCCEEDED(hr) && !Empty(lpszCustomReference))
-            hr = SetRequestParameter(request, u"z:updater/z:CustomReference", lpszCustomReference);
+            hr = SetRequestParameter(request, W("z:updater/z:CustomReference"), lpszCustomReference);
         return hr;
     });
 }

@@ -51,7 +51,7 @@ HRESULT CZenfolioProxy::RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMN
 {
     HRESULT hr = CallWithTemplate(
         orvana::kTemplateGetChallenge, challenge.ReleaseAndGetAddressOf(),
-        [&](IXMLDOMDocument2* request) { return orvana::SetRequestParameter(request, u"z:loginName", loginName); });
+        [&](IXMLDOMDocument2* request) { return orvana::SetRequestParameter(request, W("z:loginName"), loginName); });
     if (FAILED(hr)) return hr;
     return challenge ? S_OK : E_FAIL;
 }
@@ -70,7 +70,7 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
 
         pal::Bstr saltText, challengeText, passwordHash, proof;
         if (FAILED(hr =
-                       orvana::GetNodeText(challengeReply.Get(), u"z:PasswordSalt", saltText.ReleaseAndGetAddressOf())))
+                       orvana::GetNodeText(challengeReply.Get(), W("z:PasswordSalt"), saltText.ReleaseAndGetAddressOf())))
             return hr;
         std::string password = pal::ToUtf8(lpszPassword);
         const pal::ComPtr<IStream> salted = StreamOf(DecodeBase64(saltText), password);
@@ -78,7 +78,7 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
         if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf()))) return hr;
 
         if (FAILED(
-                hr = orvana::GetNodeText(challengeReply.Get(), u"z:Challenge", challengeText.ReleaseAndGetAddressOf())))
+                hr = orvana::GetNodeText(challengeReply.Get(), W("z:Challenge"), challengeText.ReleaseAndGetAddressOf())))
             return hr;
         const std::string_view hashBytes(reinterpret_cast<const char*>(passwordHash.Get()),
                                          SysStringByteLen(passwordHash.Get()));
@@ -89,9 +89,9 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
         pal::ComPtr<IXMLDOMDocument2> request;
         if (FAILED(orvana::LoadRequestTemplate(orvana::kTemplateAuthenticate, request.ReleaseAndGetAddressOf())))
             return E_UNEXPECTED;
-        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), u"z:proof", proof.Get()))) return hr;
+        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), W("z:proof"), proof.Get()))) return hr;
         // The challenge goes back exactly as it came.
-        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), u"z:challenge", challengeText.Get()))) return hr;
+        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), W("z:challenge"), challengeText.Get()))) return hr;
         challengeReply.Reset();
 
         pal::ComPtr<IXMLDOMNode> tokenElement;
@@ -99,7 +99,7 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
             return hr;
         if (!tokenElement) return E_FAIL;
         pal::Bstr token;
-        if (FAILED(hr = orvana::GetNodeText(tokenElement.Get(), u".", token.ReleaseAndGetAddressOf()))) return hr;
+        if (FAILED(hr = orvana::GetNodeText(tokenElement.Get(), W("."), token.ReleaseAndGetAddressOf()))) return hr;
         client_.token = token.Str();
         return S_OK;
     });

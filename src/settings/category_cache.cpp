@@ -74,7 +74,7 @@ void SelectByPrefixOrFirst(DropDownList& combo, std::u16string_view defaultText)
 
 std::u16string CachePath()
 {
-    return std::u16string(kSettingsKeyPath) + u"\\" + kCategoryCacheKey;
+    return std::u16string(kSettingsKeyPath) + W("\\") + kCategoryCacheKey;
 }
 
 } // namespace
@@ -93,7 +93,7 @@ void RefreshCategoryCache(IZenfolioProxy* proxy)
 
     pal::ComPtr<IXMLDOMNodeList> categories;
     LONG count = 0;
-    if (FAILED(reply->selectNodes(pal::Bstr(u"z:Category").Get(), categories.ReleaseAndGetAddressOf())) ||
+    if (FAILED(reply->selectNodes(pal::Bstr(W("z:Category")).Get(), categories.ReleaseAndGetAddressOf())) ||
         !categories || FAILED(categories->get_length(&count)) || count == 0)
         return;
 
@@ -104,8 +104,8 @@ void RefreshCategoryCache(IZenfolioProxy* proxy)
     for (LONG index = 0; index < count; ++index) {
         pal::ComPtr<IXMLDOMNode> category;
         if (FAILED(categories->get_item(index, category.ReleaseAndGetAddressOf())) || !category) continue;
-        const auto code = NodeText(category.Get(), u"z:Code");
-        const auto displayName = NodeText(category.Get(), u"z:DisplayName");
+        const auto code = NodeText(category.Get(), W("z:Code"));
+        const auto displayName = NodeText(category.Get(), W("z:DisplayName"));
         if (code && displayName)
             pal::SetStringValue(cache.Get(), CategoryCodeFromNumberText(*code).c_str(), *displayName);
     }
@@ -128,15 +128,15 @@ void FillCategoryCombo(DropDownList& combo, OptionalPart categoryPart, OptionalP
     std::u16string_view excludedTail;
     std::u16string_view (*partOfLevel)(std::u16string_view) = LeftPart;
     if (!categoryPart) {
-        pattern = u"???000000";
+        pattern = W("???000000");
     } else if (!subcategoryPart) {
-        pattern = pal::FormatWide(u"%3.3s???000", std::u16string(*categoryPart).c_str());
-        excludedTail = u"000000";
+        pattern = pal::FormatWide(W("%3.3s???000"), std::u16string(*categoryPart).c_str());
+        excludedTail = W("000000");
         partOfLevel = MiddlePart;
     } else {
-        pattern = pal::FormatWide(u"%3.3s%3.3s*", std::u16string(*categoryPart).c_str(),
+        pattern = pal::FormatWide(W("%3.3s%3.3s*"), std::u16string(*categoryPart).c_str(),
                                   std::u16string(*subcategoryPart).c_str());
-        excludedTail = u"000";
+        excludedTail = W("000");
         partOfLevel = RightPart;
     }
 
@@ -205,9 +205,9 @@ void RememberCategoryChoice(const DropDownList& combo, std::u16string_view value
     const std::u16string digits = CategoryCodeFromNumberText(*code);
     std::u16string stored;
     if (!subkey1)
-        stored = std::u16string(LeftPart(digits)) + u"000000";
+        stored = std::u16string(LeftPart(digits)) + W("000000");
     else if (!subkey2)
-        stored = std::u16string(LeftPart(digits)) + std::u16string(MiddlePart(digits)) + u"000";
+        stored = std::u16string(LeftPart(digits)) + std::u16string(MiddlePart(digits)) + W("000");
     else
         stored = digits;
     pal::SetStringValue(key.Get(), std::u16string(valueName).c_str(), stored);

@@ -35,7 +35,7 @@ std::u16string CategoryCodeFromNumberText(std::u16string_view text)
         value = value * 10 + (text[at] - u'0');
         if (value > std::numeric_limits<int>::max()) value = std::numeric_limits<int>::max();
     }
-    return pal::FormatWide(u"%09d", static_cast<int>(negative ? -value : value));
+    return pal::FormatWide(W("%09d"), static_cast<int>(negative ? -value : value));
 }
 
 std::u16string_view LeftPart(std::u16string_view code)
@@ -56,12 +56,12 @@ std::u16string_view RightPart(std::u16string_view code)
 CategorySelection SelectedCategoryCodes(const DropDownList& category, const DropDownList& subcategory,
                                         const DropDownList& details)
 {
-    const std::u16string first = SelectedCode(category, u"000xxxxxx");
-    const std::u16string second = SelectedCode(subcategory, u"xxx000xxx");
-    const std::u16string third = SelectedCode(details, u"xxxxxx000");
+    const std::u16string first = SelectedCode(category, W("000xxxxxx"));
+    const std::u16string second = SelectedCode(subcategory, W("xxx000xxx"));
+    const std::u16string third = SelectedCode(details, W("xxxxxx000"));
     CategorySelection codes;
-    codes.FirstLevel = std::u16string(LeftPart(first)) + u"000000";
-    codes.SecondLevel = std::u16string(LeftPart(first)) + std::u16string(MiddlePart(second)) + u"000";
+    codes.FirstLevel = std::u16string(LeftPart(first)) + W("000000");
+    codes.SecondLevel = std::u16string(LeftPart(first)) + std::u16string(MiddlePart(second)) + W("000");
     codes.ThirdLevel =
         std::u16string(LeftPart(first)) + std::u16string(MiddlePart(second)) + std::u16string(RightPart(third));
     return codes;

@@ -16,17 +16,17 @@ struct Names {
 
 // The six on/off values every format has, in the order they are stored.
 constexpr std::array<std::pair<const char16_t*, UINT ImageFormatSettings::*>, 6> kSwitches{{
-    {u"Minimize", &ImageFormatSettings::Minimize},
-    {u"WriteCopyright", &ImageFormatSettings::WriteCopyright},
-    {u"WriteEXIF", &ImageFormatSettings::WriteEXIF},
-    {u"WriteXMP", &ImageFormatSettings::WriteXMP},
-    {u"WriteGPS", &ImageFormatSettings::WriteGPS},
-    {u"WriteIPTC", &ImageFormatSettings::WriteIPTC},
+    {W("Minimize"), &ImageFormatSettings::Minimize},
+    {W("WriteCopyright"), &ImageFormatSettings::WriteCopyright},
+    {W("WriteEXIF"), &ImageFormatSettings::WriteEXIF},
+    {W("WriteXMP"), &ImageFormatSettings::WriteXMP},
+    {W("WriteGPS"), &ImageFormatSettings::WriteGPS},
+    {W("WriteIPTC"), &ImageFormatSettings::WriteIPTC},
 }};
 
 Names NamesFor(SourceFormat format)
 {
-    return Names{format == SourceFormat::Jpeg ? u"JPEG" : u"RAW"};
+    return Names{format == SourceFormat::Jpeg ? W("JPEG") : W("RAW")};
 }
 
 void ReadDword(HKEY key, const std::u16string& name, UINT& field)
@@ -58,14 +58,14 @@ void LoadFormat(HKEY key, SourceFormat format, ImageFormatSettings& settings)
 {
     const Names name = NamesFor(format);
     if (format == SourceFormat::Jpeg) {
-        ReadDword(key, name(u"Mode"), settings.Mode);
+        ReadDword(key, name(W("Mode")), settings.Mode);
         if (settings.Mode > PM_RESAMPLE) settings.Mode = PM_RESAMPLE;
     }
     for (const auto& [field, member] : kSwitches) {
         ReadDword(key, name(field), settings.*member);
         settings.*member = settings.*member != 0 ? 1 : 0;
     }
-    settings.SizeText = NormalizeSizeText(ReadSizeTextValue(key, name(u"LongDimension")));
+    settings.SizeText = NormalizeSizeText(ReadSizeTextValue(key, name(W("LongDimension"))));
     settings.LongDimension = ParseOutputSize(settings.SizeText, settings.Dpi);
 }
 
@@ -87,10 +87,10 @@ void SavePublisherSettings(SourceFormat format, const ImageFormatSettings& setti
                         key.ReleaseAndGetAddressOf(), nullptr) != ERROR_SUCCESS)
         return;
     const Names name = NamesFor(format);
-    if (format == SourceFormat::Jpeg) pal::SetDWORDValue(key.Get(), name(u"Mode").c_str(), settings.Mode);
+    if (format == SourceFormat::Jpeg) pal::SetDWORDValue(key.Get(), name(W("Mode")).c_str(), settings.Mode);
     for (const auto& [field, member] : kSwitches)
         pal::SetDWORDValue(key.Get(), name(field).c_str(), settings.*member);
-    pal::SetStringValue(key.Get(), name(u"LongDimension").c_str(), NormalizeSizeText(settings.SizeText));
+    pal::SetStringValue(key.Get(), name(W("LongDimension")).c_str(), NormalizeSizeText(settings.SizeText));
 }
 
 } // namespace orvana

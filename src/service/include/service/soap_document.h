@@ -7,9 +7,9 @@
 
 namespace orvana {
 
-inline constexpr char16_t kSoapEnvelopeNamespace[] = u"http://schemas.xmlsoap.org/soap/envelope/";
-inline constexpr char16_t kServiceNamespace[] = u"http://www.zenfolio.com/api/1.6";
-inline constexpr char16_t kBodyPath[] = u"/s:Envelope/s:Body";
+inline constexpr char16_t kSoapEnvelopeNamespace[] = W("http://schemas.xmlsoap.org/soap/envelope/");
+inline constexpr char16_t kServiceNamespace[] = W("http://www.zenfolio.com/api/1.6");
+inline constexpr char16_t kBodyPath[] = W("/s:Envelope/s:Body");
 
 // Request templates (resource type "SOAP").
 constexpr UINT kTemplateGetChallenge = 1001;

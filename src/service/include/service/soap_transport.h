@@ -10,7 +10,7 @@
 
 namespace orvana {
 
-inline constexpr char16_t kServiceEndpoint[] = u"http://api.zenfolio.com/api/1.6/zfapi.asmx";
+inline constexpr char16_t kServiceEndpoint[] = W("http://api.zenfolio.com/api/1.6/zfapi.asmx");
 
 // What every request of one proxy object carries.
 struct SoapClient {

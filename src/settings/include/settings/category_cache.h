@@ -15,9 +15,9 @@
 namespace orvana {
 
 // Relative to the settings key.
-inline constexpr char16_t kCategoryCacheKey[] = u"Cache";
-inline constexpr char16_t kSubCategoriesKey[] = u"Cache\\SubCategories";
-inline constexpr char16_t kLastCategoryValue[] = u"LastCategory";
+inline constexpr char16_t kCategoryCacheKey[] = W("Cache");
+inline constexpr char16_t kSubCategoriesKey[] = W("Cache\\SubCategories");
+inline constexpr char16_t kLastCategoryValue[] = W("LastCategory");
 
 using OptionalPart = std::optional<std::u16string_view>;
 

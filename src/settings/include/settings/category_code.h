@@ -3,13 +3,14 @@
 #pragma once
 
 #include "contract/drop_down_list.h"
+#include "pal/base/types.h"
 
 #include <string>
 #include <string_view>
 
 namespace orvana {
 
-inline constexpr char16_t kNoCategoryCode[] = u"000000000";
+inline constexpr char16_t kNoCategoryCode[] = W("000000000");
 
 // The service's integer text as nine digits: leading white space and a sign
 // are allowed, reading stops at the first non-digit, no digits read as 0.

@@ -10,7 +10,7 @@ namespace orvana {
 
 // Under HKEY_CURRENT_USER; the last component is the publisher's class id.
 inline constexpr char16_t kSettingsKeyPath[] =
-    u"SOFTWARE\\Brindle\\Orvana\\Publishing\\Plugins\\{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}";
+    W("SOFTWARE\\Brindle\\Orvana\\Publishing\\Plugins\\{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}");
 
 enum class SourceFormat { Jpeg, RawOrTiff };
 
