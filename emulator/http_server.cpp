@@ -53,7 +53,7 @@ HttpServer::~HttpServer()
 void HttpServer::Start(std::uint16_t port)
 {
     if (acceptor_.joinable()) return;
-    FileDescriptor listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    pal::UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!listener.Valid()) ThrowErrno("socket");
     const int on = 1;
     ::setsockopt(listener.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -65,7 +65,7 @@ void HttpServer::Start(std::uint16_t port)
     if (::listen(listener.Get(), 64) != 0) ThrowErrno("listen");
     socklen_t length = sizeof address;
     if (::getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) ThrowErrno("getsockname");
-    FileDescriptor wake(::eventfd(0, EFD_CLOEXEC));
+    pal::UniqueFd wake(::eventfd(0, EFD_CLOEXEC));
     if (!wake.Valid()) ThrowErrno("eventfd");
 
     listener_ = std::move(listener);
@@ -101,7 +101,7 @@ void HttpServer::AcceptLoop()
         }
         if (fds[1].revents != 0) return;
         if ((fds[0].revents & POLLIN) == 0) continue;
-        FileDescriptor socket(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        pal::UniqueFd socket(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!socket.Valid()) continue;
         const timeval idle{kIdleSeconds, 0};
         ::setsockopt(socket.Get(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);

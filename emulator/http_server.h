@@ -1,7 +1,7 @@
 #pragma once
 
-#include "emulator/file_descriptor.h"
 #include "emulator/http_message.h"
+#include "pal/base/unique_fd.h"
 
 #include <atomic>
 #include <cstdint>
@@ -36,7 +36,7 @@ class HttpServer {
 
   private:
     struct Connection {
-        FileDescriptor socket;
+        pal::UniqueFd socket;
         std::thread thread;
         std::atomic<bool> finished{false};
     };
@@ -46,8 +46,8 @@ class HttpServer {
     void ReapFinished();
 
     Handler handler_;
-    FileDescriptor listener_;
-    FileDescriptor wake_;
+    pal::UniqueFd listener_;
+    pal::UniqueFd wake_;
     std::uint16_t port_ = 0;
     std::thread acceptor_;
     std::mutex mutex_;

@@ -304,25 +304,17 @@ int SetSetting(const SettingsCommandLine& line)
     if (disposition == REG_CREATED_NEW_KEY) std::cout << "created " << DisplayPath(clsid) << '\n';
 
     const std::u16string wideName = pal::ToUtf16(name);
-    StoredValue written{name, asDword ? REG_DWORD : REG_SZ, {}};
-    if (asDword) {
-        const DWORD data = *number;
-        written.data.resize(sizeof data);
-        std::memcpy(written.data.data(), &data, sizeof data);
-    } else {
-        // The terminator is counted, as readers of REG_SZ expect.
-        const std::u16string wide = pal::ToUtf16(text);
-        written.data.resize((wide.size() + 1) * sizeof(char16_t));
-        std::memcpy(written.data.data(), wide.c_str(), written.data.size());
-    }
-    if (const LSTATUS status = RegSetValueExW(key.Get(), wideName.c_str(), 0, written.type, written.data.data(),
-                                              static_cast<DWORD>(written.data.size()));
+    const std::u16string wideText = pal::ToUtf16(text);
+    if (const LSTATUS status = asDword ? pal::SetDWORDValue(key.Get(), wideName.c_str(), *number)
+                                       : pal::SetStringValue(key.Get(), wideName.c_str(), wideText);
         status != ERROR_SUCCESS) {
         std::cerr << "orvana-host: cannot set " << name << " under " << DisplayPath(clsid) << ": " << ErrorText(status)
                   << '\n';
         return 1;
     }
-    std::cout << "set " << name << " = " << DataJson(written) << " (" << TypeName(written.type) << ")\n";
+    // Shown as stored: a string as it reads back after the conversion.
+    const std::string shown = asDword ? std::to_string(*number) : JsonQuote(pal::ToUtf8(wideText));
+    std::cout << "set " << name << " = " << shown << " (" << TypeName(asDword ? REG_DWORD : REG_SZ) << ")\n";
     return 0;
 }
 

@@ -1,5 +1,8 @@
 #include "host/text_file.h"
 
+#include "pal/base/scope_guard.h"
+#include "pal/base/unique_fd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
@@ -11,22 +14,6 @@
 namespace host {
 
 namespace {
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
 
 [[noreturn]] void ThrowErrno(const std::string& what)
 {
@@ -50,7 +37,7 @@ void WriteAll(int fd, std::string_view data, const std::filesystem::path& file)
 void AppendLine(const std::filesystem::path& file, std::string_view line)
 {
     std::filesystem::create_directories(file.parent_path());
-    FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    pal::UniqueFd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
     if (fd.Get() < 0) ThrowErrno("open " + file.string());
     std::string text(line);
     text += '\n';
@@ -70,26 +57,19 @@ void ReplaceFileAtomically(const std::filesystem::path& file, std::string_view c
 {
     std::filesystem::create_directories(file.parent_path());
     const std::filesystem::path temporary = file.string() + ".tmp." + std::to_string(::getpid());
+    // Every failure, closing included, removes the temporary; the error was taken before.
+    pal::ScopeGuard removeTemporary([&temporary] { ::unlink(temporary.c_str()); });
     {
-        FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        pal::UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (fd.Get() < 0) ThrowErrno("open " + temporary.string());
-        try {
-            WriteAll(fd.Get(), content, temporary);
-            if (::fsync(fd.Get()) != 0) ThrowErrno("fsync " + temporary.string());
-        } catch (...) {
-            ::unlink(temporary.c_str());
-            throw;
-        }
+        WriteAll(fd.Get(), content, temporary);
+        if (::fsync(fd.Get()) != 0) ThrowErrno("fsync " + temporary.string());
         if (::close(fd.Release()) != 0) ThrowErrno("close " + temporary.string());
     }
-    if (::rename(temporary.c_str(), file.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        errno = error;
-        ThrowErrno("rename " + file.string());
-    }
+    if (::rename(temporary.c_str(), file.c_str()) != 0) ThrowErrno("rename " + file.string());
+    removeTemporary.Dismiss();
     // The rename itself must reach the disk too.
-    FileDescriptor directory(::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    pal::UniqueFd directory(::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.Get() >= 0) ::fsync(directory.Get());
 }
 

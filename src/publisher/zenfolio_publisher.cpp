@@ -56,13 +56,7 @@ void CZenfolioPublisher::FinalRelease()
 
 HRESULT CZenfolioPublisher::QueryInterfaceExtra(REFIID riid, void** ppv)
 {
-    if (riid == IID_IMarshal && freeThreadedMarshaler_) {
-        // The marshaler answers with its own reference; the caller adds one too.
-        HRESULT hr = freeThreadedMarshaler_->QueryInterface(riid, ppv);
-        if (SUCCEEDED(hr)) static_cast<IUnknown*>(*ppv)->Release();
-        return hr;
-    }
-    return E_NOINTERFACE;
+    return pal::QueryAggregatedMarshaler(freeThreadedMarshaler_.Get(), riid, ppv);
 }
 
 bool CZenfolioPublisher::IsAuthorized() const

@@ -2,6 +2,7 @@
 
 #include "pal/base/last_error.h"
 #include "pal/com/global_memory.h"
+#include "pal/http/global_string.h"
 
 #include <utility>
 #include <vector>
@@ -30,44 +31,7 @@ bool IsRecoverable(DWORD error)
     }
 }
 
-class InternetHandle {
-  public:
-    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InternetHandle()
-    {
-        if (handle_) WinHttpCloseHandle(handle_);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET Get() const { return handle_; }
-
-  private:
-    HINTERNET handle_;
-};
-
-// A global-memory string, freed unless handed on.
-class GlobalString {
-  public:
-    GlobalString() = default;
-    explicit GlobalString(LPWSTR text) : text_(text) {}
-    ~GlobalString()
-    {
-        if (text_) GlobalFree(text_);
-    }
-    GlobalString(const GlobalString&) = delete;
-    GlobalString& operator=(const GlobalString&) = delete;
-    GlobalString& operator=(GlobalString&& other) noexcept
-    {
-        std::swap(text_, other.text_);
-        return *this;
-    }
-    LPWSTR* Address() { return &text_; }
-    LPWSTR Get() const { return text_; }
-    LPWSTR Release() { return std::exchange(text_, nullptr); }
-
-  private:
-    LPWSTR text_ = nullptr;
-};
+using pal::http::GlobalString;
 
 // Asks for the URL's proxy from one automatic source, once more with
 // automatic logon when the first answer is a login failure.
@@ -81,8 +45,8 @@ DWORD AskAutomaticProxy(HINTERNET session, LPCWSTR url, WINHTTP_AUTOPROXY_OPTION
         options.fAutoLogonIfChallenged = TRUE;
         if (!WinHttpGetProxyForUrl(session, url, &options, &info)) return GetLastError();
     }
-    proxy = GlobalString(info.lpszProxy);
-    bypass = GlobalString(info.lpszProxyBypass);
+    proxy.reset(info.lpszProxy);
+    bypass.reset(info.lpszProxyBypass);
     return 0;
 }
 
@@ -100,10 +64,10 @@ void ProxySettings::Clear() noexcept
 
 DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
 {
-    InternetHandle temporary(session ? nullptr
-                                     : WinHttpOpen(W("Orvana"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                                   WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session) session = temporary.Get();
+    const pal::http::UniqueInternet temporary(session ? nullptr
+                                                      : WinHttpOpen(W("Orvana"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) session = temporary.get();
 
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
     BOOL autoDetect = FALSE;
@@ -114,7 +78,7 @@ DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
         if (error != static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) return error;
         autoDetect = TRUE; // no settings at all: detection is on
     }
-    GlobalString scriptUrl(config.lpszAutoConfigUrl);
+    const GlobalString scriptUrl(config.lpszAutoConfigUrl);
     GlobalString staticProxy(config.lpszProxy);
     GlobalString staticBypass(config.lpszProxyBypass);
 
@@ -126,10 +90,10 @@ DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
         detection.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
         sources.push_back(detection);
     }
-    if (scriptUrl.Get()) {
+    if (scriptUrl) {
         WINHTTP_AUTOPROXY_OPTIONS script{};
         script.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-        script.lpszAutoConfigUrl = scriptUrl.Get();
+        script.lpszAutoConfigUrl = scriptUrl.get();
         sources.push_back(script);
     }
     GlobalString proxy, bypass;
@@ -149,8 +113,8 @@ DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
     }
 
     settings.Clear();
-    settings.proxyList = proxy.Release();
-    settings.proxyBypass = bypass.Release();
+    settings.proxyList = proxy.release();
+    settings.proxyBypass = bypass.release();
     settings.fromAutomaticDiscovery = automatic;
     settings.initialised = TRUE;
     settings.accessType = settings.proxyList ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY;

@@ -43,29 +43,23 @@ CZenfolioProxy::~CZenfolioProxy() = default;
 
 HRESULT CZenfolioProxy::FinalConstruct()
 {
-    session_ = WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                           WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+    session_.reset(WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                               WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
     if (!session_) return HRESULT_FROM_WIN32(GetLastError());
     // No limit on name resolution; two minutes to connect and send, six to receive.
-    WinHttpSetTimeouts(session_, 0, 120000, 120000, 360000);
+    WinHttpSetTimeouts(session_.get(), 0, 120000, 120000, 360000);
     return CoCreateFreeThreadedMarshaler(ControllingUnknown(), freeThreadedMarshaler_.ReleaseAndGetAddressOf());
 }
 
 void CZenfolioProxy::FinalRelease()
 {
-    if (session_) WinHttpCloseHandle(session_);
-    session_ = nullptr;
+    session_.reset();
     freeThreadedMarshaler_.Reset();
 }
 
 HRESULT CZenfolioProxy::QueryInterfaceExtra(REFIID riid, void** ppv)
 {
-    if (riid == IID_IMarshal && freeThreadedMarshaler_) {
-        HRESULT hr = freeThreadedMarshaler_->QueryInterface(riid, ppv);
-        if (SUCCEEDED(hr)) static_cast<IUnknown*>(*ppv)->Release(); // the caller's AddRef follows
-        return hr;
-    }
-    return E_NOINTERFACE;
+    return pal::QueryAggregatedMarshaler(freeThreadedMarshaler_.Get(), riid, ppv);
 }
 
 HRESULT CZenfolioProxy::InterfaceSupportsErrorInfo(REFIID riid)

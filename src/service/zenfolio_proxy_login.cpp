@@ -3,13 +3,15 @@
 // password into a proof; the service answers with the token every later
 // request carries.
 #include "pal/com/activation.h"
+#include "pal/com/global_memory.h"
 #include "pal/com/hresult_error.h"
+#include "pal/com/stream.h"
 #include "pal/crypt/crypt_string.h"
 #include "pal/text/utf.h"
 #include "contract/host_interfaces.h"
 #include "service/soap_document.h"
 #include "service/zenfolio_proxy.h"
-#include "contract/secure_wipe.h"
+#include "contract/secret_buffer.h"
 
 #include <string>
 
@@ -35,15 +37,50 @@ std::string DecodeBase64(const pal::Bstr& text)
     return bytes;
 }
 
-// A memory stream holding first, then second, left at its end.
-pal::ComPtr<IStream> StreamOf(std::string_view first, std::string_view second)
+orvana::SecretBuffer Utf8Secret(std::u16string_view text)
 {
-    pal::ComPtr<IStream> stream;
-    pal::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()));
-    pal::ThrowIfFailed(stream->Write(first.data(), static_cast<ULONG>(first.size()), nullptr));
-    pal::ThrowIfFailed(stream->Write(second.data(), static_cast<ULONG>(second.size()), nullptr));
-    return stream;
+    orvana::SecretBuffer bytes(pal::Utf8Size(text));
+    pal::EncodeUtf8(text, reinterpret_cast<char*>(bytes.Data()));
+    return bytes;
 }
+
+// A memory stream holding first, then second, left at its end, for the hasher.
+// Both of the login's streams carry a secret, so the block is wiped before the
+// stream is let go, whoever else still holds it.
+class SecretStream {
+  public:
+    SecretStream(std::string_view first, std::string_view second)
+    {
+        pal::ThrowIfFailed(CreateStreamOnHGlobal(nullptr, TRUE, stream_.ReleaseAndGetAddressOf()));
+        try {
+            // Sized once, so growing never leaves a copy in freed memory.
+            ULARGE_INTEGER size{};
+            size.QuadPart = first.size() + second.size();
+            pal::ThrowIfFailed(stream_->SetSize(size));
+            pal::ThrowIfFailed(stream_->Write(first.data(), static_cast<ULONG>(first.size()), nullptr));
+            pal::ThrowIfFailed(stream_->Write(second.data(), static_cast<ULONG>(second.size()), nullptr));
+        } catch (...) {
+            Wipe();
+            throw;
+        }
+    }
+    ~SecretStream() { Wipe(); }
+    SecretStream(const SecretStream&) = delete;
+    SecretStream& operator=(const SecretStream&) = delete;
+
+    IStream* Get() const noexcept { return stream_.Get(); }
+
+  private:
+    void Wipe() noexcept
+    {
+        HGLOBAL block = nullptr;
+        if (FAILED(GetHGlobalFromStream(stream_.Get(), &block))) return;
+        const pal::GlobalLockGuard data(block);
+        if (data.Data()) orvana::SecureWipe(data.Data(), data.Size());
+    }
+
+    pal::ComPtr<IStream> stream_;
+};
 
 } // namespace
 
@@ -68,21 +105,18 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
         pal::ComPtr<IXMLDOMNode> challengeReply;
         if (FAILED(hr = RequestChallenge(lpszLoginName, challengeReply))) return hr;
 
-        pal::Bstr saltText, challengeText, passwordHash, proof;
+        pal::Bstr saltText, challengeText, proof;
+        orvana::SecretBstr passwordHash;
         if (FAILED(hr =
                        orvana::GetNodeText(challengeReply.Get(), W("z:PasswordSalt"), saltText.ReleaseAndGetAddressOf())))
             return hr;
-        std::string password = pal::ToUtf8(lpszPassword);
-        const pal::ComPtr<IStream> salted = StreamOf(DecodeBase64(saltText), password);
-        orvana::SecureWipe(password.data(), password.size());
+        const SecretStream salted(DecodeBase64(saltText), Utf8Secret(lpszPassword).View());
         if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf()))) return hr;
 
         if (FAILED(
                 hr = orvana::GetNodeText(challengeReply.Get(), W("z:Challenge"), challengeText.ReleaseAndGetAddressOf())))
             return hr;
-        const std::string_view hashBytes(reinterpret_cast<const char*>(passwordHash.Get()),
-                                         SysStringByteLen(passwordHash.Get()));
-        const pal::ComPtr<IStream> challenged = StreamOf(DecodeBase64(challengeText), hashBytes);
+        const SecretStream challenged(DecodeBase64(challengeText), passwordHash.Bytes());
         // An empty proof leaves its element out, and the service refuses the login.
         hasher->HashStream(challenged.Get(), kBase64Proof, proof.ReleaseAndGetAddressOf());
 

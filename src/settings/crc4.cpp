@@ -1,5 +1,6 @@
 #include "crc4.h"
 
+#include "contract/secret_buffer.h"
 #include "contract/secure_wipe.h"
 
 #include <array>
@@ -82,14 +83,14 @@ std::vector<BYTE> ProtectPassword(std::u16string_view password)
 
 std::u16string UnprotectPassword(std::span<const BYTE> protectedPassword)
 {
-    std::vector<BYTE> bytes(protectedPassword.begin(), protectedPassword.end());
+    SecretBuffer bytes(protectedPassword);
     CRC4 cipher;
     InitPasswordCipher(cipher);
-    cipher.Process(bytes.data(), static_cast<DWORD>(bytes.size()));
-    std::u16string password(bytes.size() / 2, u'\0');
+    cipher.Process(bytes.Data(), static_cast<DWORD>(bytes.Size()));
+    const BYTE* plain = bytes.Data();
+    std::u16string password(bytes.Size() / 2, u'\0');
     for (std::size_t n = 0; n < password.size(); ++n)
-        password[n] = static_cast<char16_t>(bytes[2 * n] | (bytes[2 * n + 1] << 8));
-    SecureWipe(bytes);
+        password[n] = static_cast<char16_t>(plain[2 * n] | (plain[2 * n + 1] << 8));
     return password;
 }
 

@@ -1,7 +1,7 @@
 #include "tests/emulator/emulator_client.h"
 
 #include "emulator/crypto.h"
-#include "emulator/file_descriptor.h"
+#include "pal/base/unique_fd.h"
 
 #include <arpa/inet.h>
 #include <httplib.h>
@@ -106,7 +106,7 @@ SoapReply ServiceClient::Upload(const std::string& upload_url, const std::string
 
 std::string RawExchange(std::uint16_t port, const std::string& request)
 {
-    const FileDescriptor connection(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const pal::UniqueFd connection(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const int fd = connection.Get();
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -1,3 +1,4 @@
+#include "pal/base/unique_fd.h"
 #include "tests/emulator/emulator_client.h"
 
 #include <csignal>
@@ -15,19 +16,20 @@ TEST(EmulatorProgram, PrintsItsAddressFirstAndStopsCleanlyOnSigterm)
     const std::string data = ::testing::TempDir() + "emulator-program-" + std::to_string(::getpid());
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
+    pal::UniqueFd reader(out[0]), writer(out[1]);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::close(out[0]);
-        ::close(out[1]);
+        ::dup2(writer.Get(), STDOUT_FILENO);
+        reader.Reset();
+        writer.Reset();
         ::execl(ZENFOLIO_EMULATOR_PATH, ZENFOLIO_EMULATOR_PATH, "--port", "0", "--data", data.c_str(), nullptr);
         ::_exit(127);
     }
-    ::close(out[1]);
+    writer.Reset();
     std::string line;
     char c = 0;
-    while (::read(out[0], &c, 1) == 1 && c != '\n')
+    while (::read(reader.Get(), &c, 1) == 1 && c != '\n')
         line.push_back(c);
 
     std::smatch match;
@@ -39,7 +41,7 @@ TEST(EmulatorProgram, PrintsItsAddressFirstAndStopsCleanlyOnSigterm)
     ::kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ::close(out[0]);
+    reader.Reset();
     std::filesystem::remove_all(data);
 
     EXPECT_TRUE(address) << "first line: " << line;

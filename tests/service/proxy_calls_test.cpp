@@ -1,4 +1,6 @@
 // The proxy object's calls against the service emulator.
+#include "host/hasher.h"
+#include "pal/com/class_factory.h"
 #include "pal/text/utf.h"
 #include "service/soap_document.h"
 #include "tests/support/emulated_service.h"
@@ -9,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -210,6 +213,58 @@ TEST_F(ServiceLogins, ASaltOfNoBytesLeavesOnlyThePasswordInTheFirstDigest)
     const auto requests = emulator_->Requests();
     ASSERT_FALSE(requests.empty());
     EXPECT_NE(std::string::npos, requests.front().body.find("<loginName>nosalt@example.com</loginName>"));
+}
+
+// Keeps every stream it digests, as a hasher may, so a test sees what the login
+// leaves in them; fails its first digest when told to.
+std::vector<pal::ComPtr<IStream>> g_hashedStreams;
+bool g_failFirstDigest = false;
+
+class KeepingHasher : public host::Hasher {
+  public:
+    HRESULT STDMETHODCALLTYPE HashStream(IStream* stream, ULONG selector, BSTR* digest) override
+    {
+        g_hashedStreams.emplace_back(stream);
+        if (g_failFirstDigest && g_hashedStreams.size() == 1) return E_FAIL;
+        return Hasher::HashStream(stream, selector, digest);
+    }
+};
+
+std::string Contents(IStream* stream)
+{
+    STATSTG stat{};
+    EXPECT_EQ(S_OK, stream->Stat(&stat, STATFLAG_NONAME));
+    EXPECT_EQ(S_OK, stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
+    std::string bytes(static_cast<std::size_t>(stat.cbSize.QuadPart), '\0');
+    ULONG read = 0;
+    EXPECT_EQ(S_OK, stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read));
+    bytes.resize(read);
+    return bytes;
+}
+
+// The first stream holds the salt and the password, the second the challenge
+// and the password's digest.
+TEST_F(ServiceLogins, TheStreamsItHashesKeepNoPasswordOrDigestAfterALoginWhetherItFailsOrNot)
+{
+    hostClasses_.reset(); // the keeping hasher takes the host's place
+    pal::ComPtr<IClassFactory> factory(new pal::ClassFactory(&pal::CreateComObject<KeepingHasher>));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_HostHasher, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &cookie));
+    for (const bool failing : {false, true}) {
+        g_hashedStreams.clear();
+        g_failFirstDigest = failing;
+        const char* login = failing ? "failed login" : "login";
+        EXPECT_EQ(failing ? E_FAIL : S_OK, proxy_->Authenticate(W("ines"), W("Kaffee-Straße-日本"))) << login;
+        ASSERT_EQ(g_hashedStreams.size(), failing ? 1u : 2u) << login;
+        for (const pal::ComPtr<IStream>& stream : g_hashedStreams) {
+            const std::string bytes = Contents(stream.Get());
+            EXPECT_FALSE(bytes.empty()) << login;
+            EXPECT_EQ(std::string::npos, bytes.find_first_not_of('\0')) << login;
+        }
+    }
+    g_hashedStreams.clear();
+    EXPECT_EQ(S_OK, CoRevokeClassObject(cookie));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pal/com/guid.h"
+#include "pal/resources/module_file.h"
 
 #include <dlfcn.h>
 #include <stdexcept>
@@ -21,9 +22,6 @@ class ComponentModule {
     {
         if (!handle_) throw std::runtime_error(std::string("cannot load the component: ") + dlerror());
     }
-    ~ComponentModule() { dlclose(handle_); }
-    ComponentModule(const ComponentModule&) = delete;
-    ComponentModule& operator=(const ComponentModule&) = delete;
 
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const
     {
@@ -40,11 +38,11 @@ class ComponentModule {
   private:
     template <typename F> F Export(const char* name) const
     {
-        void* symbol = dlsym(handle_, name);
+        void* symbol = dlsym(handle_.get(), name);
         if (!symbol) throw std::runtime_error(std::string("missing export ") + name);
         return reinterpret_cast<F>(symbol);
     }
-    void* handle_;
+    pal::LibraryHandle handle_;
 };
 
 } // namespace testing_support

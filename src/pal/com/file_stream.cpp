@@ -1,3 +1,4 @@
+#include "pal/base/unique_fd.h"
 #include "pal/com/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
@@ -91,23 +92,7 @@ FILETIME ToFileTime(const timespec& t)
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd) noexcept : fd_(fd) {}
-    ~UniqueFd()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    UniqueFd& operator=(UniqueFd&&) = delete;
-
-    int Get() const noexcept { return fd_; }
-
-  private:
-    int fd_;
-};
+using pal::UniqueFd;
 
 class FileStream : public pal::ComObjectRoot, public IStream {
   public:

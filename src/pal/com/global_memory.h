@@ -3,6 +3,8 @@
 
 #include "pal/base/types.h"
 
+#include <memory>
+
 constexpr UINT GMEM_FIXED = 0x0000;
 constexpr UINT GMEM_MOVEABLE = 0x0002;
 constexpr UINT GMEM_ZEROINIT = 0x0040;
@@ -17,6 +19,12 @@ STDAPI_(BOOL) GlobalUnlock(HGLOBAL hMem); // FALSE once the lock count reaches 0
 STDAPI_(SIZE_T) GlobalSize(HGLOBAL hMem);
 
 namespace pal {
+
+struct GlobalFreeDeleter {
+    void operator()(void* block) const noexcept { GlobalFree(block); }
+};
+// Frees a global block on every path; T views a fixed block's data.
+template <typename T = void> using UniqueGlobal = std::unique_ptr<T, GlobalFreeDeleter>;
 
 // Holds one lock on a global memory block for a scope.
 class GlobalLockGuard {

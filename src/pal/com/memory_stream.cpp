@@ -24,13 +24,12 @@ constexpr ULONGLONG kMaxSize = 0xFFFFFFFFull;
 // GlobalSize; growth is amortised inside GlobalReAlloc.
 class SharedBlock {
   public:
-    SharedBlock(HGLOBAL handle, bool deleteOnRelease) noexcept : handle_(handle), deleteOnRelease_(deleteOnRelease) {}
-    ~SharedBlock()
-    {
-        if (deleteOnRelease_) GlobalFree(handle_);
-    }
+    explicit SharedBlock(HGLOBAL handle) noexcept : handle_(handle) {}
     SharedBlock(const SharedBlock&) = delete;
     SharedBlock& operator=(const SharedBlock&) = delete;
+
+    // From now on the block goes with the last stream.
+    void DeleteOnRelease() noexcept { owner_.reset(handle_); }
 
     std::mutex& Mutex() noexcept { return mutex_; }
     HGLOBAL Handle() const noexcept { return handle_; }
@@ -44,13 +43,17 @@ class SharedBlock {
         HGLOBAL resized = GlobalReAlloc(handle_, static_cast<SIZE_T>(size), GMEM_MOVEABLE | GMEM_ZEROINIT);
         if (!resized) return false;
         handle_ = resized; // differs only when the caller gave us a fixed block
+        if (owner_ && owner_.get() != resized) {
+            (void)owner_.release(); // already freed by the move
+            owner_.reset(resized);
+        }
         return true;
     }
 
   private:
     std::mutex mutex_;
     HGLOBAL handle_;
-    bool deleteOnRelease_;
+    pal::UniqueGlobal<> owner_; // null while the block stays the caller's
 };
 
 class MemoryStream : public pal::ComObjectRoot, public IStream {
@@ -197,26 +200,22 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, IStream** 
 {
     if (!ppstm) return E_INVALIDARG;
     *ppstm = nullptr;
-    // A block allocated here must not outlive a failed creation; a caller's
-    // block is never freed on failure.
-    HGLOBAL ownBlock = nullptr;
+    // A block allocated here goes with a failed creation; a caller's block never does.
+    pal::UniqueGlobal<> allocated;
     if (!hGlobal) {
-        ownBlock = hGlobal = GlobalAlloc(GMEM_MOVEABLE, 0);
-        if (!hGlobal) return E_OUTOFMEMORY;
-    }
-    std::shared_ptr<SharedBlock> block;
-    try {
-        block = std::make_shared<SharedBlock>(hGlobal, fDeleteOnRelease != FALSE);
-    } catch (const std::bad_alloc&) {
-        if (ownBlock) GlobalFree(ownBlock);
-        return E_OUTOFMEMORY;
+        allocated.reset(GlobalAlloc(GMEM_MOVEABLE, 0));
+        if (!allocated) return E_OUTOFMEMORY;
+        hGlobal = allocated.get();
     }
     try {
+        const auto block = std::make_shared<SharedBlock>(hGlobal);
         *ppstm = pal::MakeComObject<MemoryStream, IStream>(block, 0).Detach();
+        // The stream exists: the block goes with it, or stays with the caller, who
+        // finds it through GetHGlobalFromStream.
+        if (fDeleteOnRelease) block->DeleteOnRelease();
+        (void)allocated.release();
         return S_OK;
     } catch (const std::bad_alloc&) {
-        block.reset(); // frees the block if it was to go with the stream
-        if (ownBlock && !fDeleteOnRelease) GlobalFree(ownBlock);
         return E_OUTOFMEMORY;
     }
 }
@@ -227,8 +226,7 @@ HRESULT GetHGlobalFromStream(IStream* pstm, HGLOBAL* phglobal)
     *phglobal = nullptr;
     void* own = nullptr;
     if (FAILED(pstm->QueryInterface(kIidHGlobalStream, &own))) return E_INVALIDARG;
-    auto* stream = static_cast<MemoryStream*>(static_cast<IStream*>(own));
-    *phglobal = stream->Handle();
-    stream->Release();
+    const auto stream = pal::ComPtr<IStream>::Attach(static_cast<IStream*>(own));
+    *phglobal = static_cast<MemoryStream*>(stream.Get())->Handle();
     return S_OK;
 }

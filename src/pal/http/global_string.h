@@ -11,10 +11,7 @@
 
 namespace pal::http {
 
-struct GlobalFreeDeleter {
-    void operator()(WCHAR* text) const noexcept { GlobalFree(text); }
-};
-using GlobalString = std::unique_ptr<WCHAR, GlobalFreeDeleter>;
+using GlobalString = pal::UniqueGlobal<WCHAR>;
 
 // A zero-terminated copy in a fixed global block; null only when out of memory.
 GlobalString CopyToGlobal(std::u16string_view text);

@@ -6,6 +6,8 @@
 #include "pal/base/last_error.h"
 #include "pal/base/types.h"
 
+#include <memory>
+
 using HINTERNET = LPVOID;
 using INTERNET_PORT = WORD;
 
@@ -96,3 +98,13 @@ STDAPI_(BOOL) WinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROX
 STDAPI_(BOOL)
 WinHttpGetProxyForUrl(HINTERNET hSession, LPCWSTR lpcwszUrl, WINHTTP_AUTOPROXY_OPTIONS* pAutoProxyOptions,
                       WINHTTP_PROXY_INFO* pProxyInfo);
+
+namespace pal::http {
+
+struct InternetCloser {
+    void operator()(HINTERNET handle) const noexcept { WinHttpCloseHandle(handle); }
+};
+// Closes an HINTERNET on every path.
+using UniqueInternet = std::unique_ptr<void, InternetCloser>;
+
+} // namespace pal::http

@@ -3,6 +3,8 @@
 // Acting as a proxy it simply records the absolute-form request it was sent.
 #pragma once
 
+#include "pal/base/unique_fd.h"
+
 #include <arpa/inet.h>
 #include <mutex>
 #include <stdexcept>
@@ -14,30 +16,18 @@
 
 namespace testing_support {
 
-class Socket {
-  public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() { close(fd_); }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int Get() const { return fd_; }
-
-    // Binds to a free loopback port; until listen() is called, connecting is refused.
-    static unsigned short BindLoopback(const Socket& socket)
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (bind(socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            throw std::runtime_error("cannot bind a loopback socket");
-        return ntohs(address.sin_port);
-    }
-
-  private:
-    int fd_;
-};
+// Binds to a free loopback port; until listen() is called, connecting is refused.
+inline unsigned short BindLoopback(int socket)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("cannot bind a loopback socket");
+    return ntohs(address.sin_port);
+}
 
 class LoopbackServer {
   public:
@@ -72,7 +62,7 @@ class LoopbackServer {
     void Serve()
     {
         for (int fd; (fd = accept(listener_.Get(), nullptr, nullptr)) >= 0;) {
-            const Socket client(fd);
+            const pal::UniqueFd client(fd);
             std::string request = ReadRequest(fd);
             {
                 std::lock_guard lock(mutex_);
@@ -105,8 +95,8 @@ class LoopbackServer {
     }
 
     const std::string reply_;
-    Socket listener_{socket(AF_INET, SOCK_STREAM, 0)};
-    const unsigned short port_ = Socket::BindLoopback(listener_);
+    pal::UniqueFd listener_{socket(AF_INET, SOCK_STREAM, 0)};
+    const unsigned short port_ = BindLoopback(listener_.Get());
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
     std::thread thread_;

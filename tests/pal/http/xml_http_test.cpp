@@ -169,9 +169,9 @@ TEST_F(XmlHttp, OnlyServerSideClassesOfferTheServerInterfaces)
 
 TEST_F(XmlHttp, TransportFailuresMapToWinHttpErrors)
 {
-    const testing_support::Socket closed(socket(AF_INET, SOCK_STREAM, 0));
+    const pal::UniqueFd closed(socket(AF_INET, SOCK_STREAM, 0));
     auto request = Create(CLSID_ServerXMLHTTP60);
-    const std::string url = "http://127.0.0.1:" + std::to_string(testing_support::Socket::BindLoopback(closed)) + "/";
+    const std::string url = "http://127.0.0.1:" + std::to_string(testing_support::BindLoopback(closed.Get())) + "/";
     EXPECT_EQ(Get(request.Get(), url), HRESULT_FROM_WIN32(ERROR_WINHTTP_CANNOT_CONNECT));
     LONG state = 0;
     ASSERT_EQ(request->get_readyState(&state), S_OK);

@@ -1,3 +1,4 @@
+#include "pal/base/unique_fd.h"
 #include "registry_fixture.h"
 
 #include <string>
@@ -51,21 +52,22 @@ TEST_F(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNothing)
     // Both children wait on the pipe, so they open the new hive and write together.
     int start[2];
     ASSERT_EQ(::pipe(start), 0);
+    pal::UniqueFd startReader(start[0]), startWriter(start[1]);
     pid_t children[2];
     for (int writer = 0; writer < 2; ++writer) {
         children[writer] = ::fork();
         ASSERT_GE(children[writer], 0);
         if (children[writer] == 0) {
-            ::close(start[1]);
+            startWriter.Reset();
             char go;
-            const bool started = ::read(start[0], &go, 1) == 0;
+            const bool started = ::read(startReader.Get(), &go, 1) == 0;
             const pal::RegKey shared = Create(HKEY_CURRENT_USER, u"Software\\Shared");
             // _exit: the child must not run the parent's exit handlers.
             ::_exit(started && WriteUnderSharedKey(shared.Get(), writer) == 0 ? 0 : 1);
         }
     }
-    ::close(start[0]);
-    ::close(start[1]);
+    startReader.Reset();
+    startWriter.Reset();
     for (pid_t child : children) {
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);

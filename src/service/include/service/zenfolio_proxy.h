@@ -51,6 +51,6 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
     orvana::SoapClient client_;
     std::u16string agent_;
     orvana::AutoResetEvent completion_; // signalled by the upload's transfer callbacks
-    HINTERNET session_ = nullptr;       // the asynchronous session uploads go through
+    pal::http::UniqueInternet session_; // the asynchronous session uploads go through
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };
