@@ -1,5 +1,6 @@
 // TYPELIB 1: the content of ORVPublishToZenfolioLib. IOrvanaPublishingPlugin's
 // entries carry invokers, so IDispatch reaches every method by name or DISPID.
+#include "pal/wide_string.h"
 #include "pal/com/dispatch_impl.h"
 #include "contract/orvana_publishing.h"
 
@@ -23,7 +24,7 @@ constexpr ParameterDescription kCanPublish[] = {{W("hWndParent"), VT_INT_PTR},
 constexpr ParameterDescription kCancel[] = {{W("fAbruptly"), VT_I4}};
 
 template <auto Method>
-constexpr FunctionDescription Entry(const char16_t* name, DISPID id, std::span<const ParameterDescription> params,
+constexpr FunctionDescription Entry(const WCHAR* name, DISPID id, std::span<const ParameterDescription> params,
                                     VARTYPE result)
 {
     if (!DispatchInvoker<Method>::Matches(params, result)) throw "description does not fit the method";
@@ -47,7 +48,7 @@ constexpr FunctionDescription kPluginFunctions[] = {
 };
 
 // Interfaces that are not dual are described by name and slot only.
-constexpr FunctionDescription Described(const char16_t* name, UINT slot, const char16_t* help)
+constexpr FunctionDescription Described(const WCHAR* name, UINT slot, const WCHAR* help)
 {
     return {name, static_cast<DISPID>(0x60010000 + slot - 3), slot, help, {}, VT_EMPTY, nullptr};
 }

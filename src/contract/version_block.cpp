@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "contract/version_block.h"
 
 #include "pal/resources/resources.h"
@@ -9,7 +10,7 @@ namespace {
 constexpr std::size_t kMaxVersionText = 4096;
 }
 
-VersionBlock::VersionBlock(const std::u16string& modulePath)
+VersionBlock::VersionBlock(const pal::WideString& modulePath)
 {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeW(modulePath.c_str(), &handle);
@@ -18,7 +19,7 @@ VersionBlock::VersionBlock(const std::u16string& modulePath)
     if (GetFileVersionInfoW(modulePath.c_str(), handle, size, block.data())) block_ = std::move(block);
 }
 
-std::u16string VersionBlock::String(std::u16string_view key) const
+pal::WideString VersionBlock::String(pal::WideView key) const
 {
     if (block_.empty()) return {};
     void* translation = nullptr;
@@ -27,15 +28,15 @@ std::u16string VersionBlock::String(std::u16string_view key) const
         translationLength < 2 * sizeof(WORD))
         return {};
     const auto* pair = static_cast<const WORD*>(translation);
-    const std::u16string keyText(key);
-    const std::u16string path =
+    const pal::WideString keyText(key);
+    const pal::WideString path =
         pal::FormatWide(W("\\StringFileInfo\\%04x%04x\\%s"), unsigned{pair[0]}, unsigned{pair[1]}, keyText.c_str());
     void* value = nullptr;
     UINT valueLength = 0;
     if (!VerQueryValueW(block_.data(), path.c_str(), &value, &valueLength) || !value) return {};
-    std::u16string text(static_cast<const char16_t*>(value), valueLength);
+    pal::WideString text(static_cast<const WCHAR*>(value), valueLength);
     // The reported length may count the terminator.
-    while (!text.empty() && text.back() == u'\0')
+    while (!text.empty() && text.back() == W('\0'))
         text.pop_back();
     if (text.size() > kMaxVersionText) text.resize(kMaxVersionText);
     return text;
@@ -52,11 +53,11 @@ std::array<WORD, 4> VersionBlock::FileVersion() const
             static_cast<WORD>(info->dwFileVersionLS >> 16), static_cast<WORD>(info->dwFileVersionLS)};
 }
 
-std::u16string ThisModulePath()
+pal::WideString ThisModulePath()
 {
-    char16_t path[4096];
+    WCHAR path[4096];
     const DWORD length = GetModuleFileNameW(pal::ThisModule(), path, 4096);
-    return std::u16string(path, length);
+    return pal::WideString(path, length);
 }
 
 VersionBlock VersionBlock::OfThisModule()

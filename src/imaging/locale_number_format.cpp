@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "imaging/locale_number_format.h"
 
 #include "pal/com/hresult_error.h"
@@ -9,9 +10,9 @@
 namespace orvana {
 namespace {
 
-std::u16string LocaleText(LCID locale, LCTYPE type)
+pal::WideString LocaleText(LCID locale, LCTYPE type)
 {
-    std::array<char16_t, 16> buffer{};
+    std::array<WCHAR, 16> buffer{};
     if (GetLocaleInfoW(locale, type, buffer.data(), static_cast<int>(buffer.size())) == 0) return {};
     return buffer.data();
 }
@@ -27,18 +28,18 @@ UINT LocaleNumber(LCID locale, LCTYPE type, UINT fallback)
 
 // "3;2;0" as NUMBERFMTW wants it: 32. A trailing ";0" means the last size
 // repeats; without it the digits get a final 0 ("3" → 30).
-UINT GroupingValue(const std::u16string& text)
+UINT GroupingValue(const pal::WideString& text)
 {
     UINT value = 0;
     bool repeats = false;
     for (std::size_t n = 0; n < text.size(); ++n) {
-        const char16_t c = text[n];
-        if (c < u'0' || c > u'9') continue;
-        if (c == u'0' && n + 1 == text.size() && n > 0) {
+        const WCHAR c = text[n];
+        if (c < W('0') || c > W('9')) continue;
+        if (c == W('0') && n + 1 == text.size() && n > 0) {
             repeats = true;
             break;
         }
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - W('0'));
     }
     return (repeats || value == 0) ? value : value * 10;
 }
@@ -50,10 +51,10 @@ LocaleNumberFormat::LocaleNumberFormat(LCID locale)
       grouping_(GroupingValue(LocaleText(locale, LOCALE_SGROUPING))),
       leadingZero_(LocaleNumber(locale, LOCALE_ILZERO, 1)), negativeOrder_(LocaleNumber(locale, LOCALE_INEGNUMBER, 1))
 {
-    if (decimal_.empty()) decimal_.assign(1, u'.');
+    if (decimal_.empty()) decimal_.assign(1, W('.'));
 }
 
-std::u16string LocaleNumberFormat::Format(double value, UINT digits) const
+pal::WideString LocaleNumberFormat::Format(double value, UINT digits) const
 {
     if (!std::isfinite(value)) value = 0.0;
     // Six decimals, as "%f" writes them; the formatter rounds from there.
@@ -61,14 +62,14 @@ std::u16string LocaleNumberFormat::Format(double value, UINT digits) const
     const auto result =
         std::to_chars(plain.data(), plain.data() + plain.size() - 1, value, std::chars_format::fixed, 6);
     if (result.ec != std::errc{}) pal::ThrowIfFailed(E_UNEXPECTED);
-    const std::u16string valueText(plain.data(), result.ptr);
+    const pal::WideString valueText(plain.data(), result.ptr);
 
-    std::u16string decimal = decimal_;
-    std::u16string thousand = thousand_;
+    pal::WideString decimal = decimal_;
+    pal::WideString thousand = thousand_;
     const NUMBERFMTW format{digits, leadingZero_, grouping_, decimal.data(), thousand.data(), negativeOrder_};
     const int needed = GetNumberFormatW(locale_, 0, valueText.c_str(), &format, nullptr, 0);
     if (needed <= 0) pal::ThrowIfFailed(E_UNEXPECTED);
-    std::u16string text(static_cast<std::size_t>(needed), u'\0');
+    pal::WideString text(static_cast<std::size_t>(needed), W('\0'));
     if (GetNumberFormatW(locale_, 0, valueText.c_str(), &format, text.data(), needed) <= 0)
         pal::ThrowIfFailed(E_UNEXPECTED);
     text.resize(static_cast<std::size_t>(needed - 1));

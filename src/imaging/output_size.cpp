@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "imaging/output_size.h"
 
 #include "imaging/locale_number_format.h"
@@ -24,7 +25,7 @@ constexpr double kCentimetresPerInch = 2.54;
 
 struct PixelPreset {
     unsigned value;
-    const char16_t* tag;
+    const WCHAR* tag;
 };
 
 constexpr std::array<PixelPreset, 28> kPixelPresets{{
@@ -34,30 +35,30 @@ constexpr std::array<PixelPreset, 28> kPixelPresets{{
     {1440, W("")}, {1550, W("(XXL)")}, {1600, W("")}, {1680, W("")}, {1920, W("")},   {2048, W("")}, {2560, W("")},
 }};
 
-constexpr std::array<const char16_t*, 28> kPrintPresets{
+constexpr std::array<const WCHAR*, 28> kPrintPresets{
     W("4\" "),   W("5\" "),   W("6\" "),   W("7\" "),   W("8\" "),   W("10\" "),  W("11\" "),  W("12\" "),  W("14\" "),  W("15\" "),
     W("17\" "),  W("18\" "),  W("20\" "),  W("30\" "),  W("9 cm "),  W("10 cm "), W("11 cm "), W("13 cm "), W("18 cm "), W("20 cm "),
     W("24 cm "), W("25 cm "), W("30 cm "), W("40 cm "), W("50 cm "), W("60 cm "), W("70 cm "), W("76 cm "),
 };
 
 // Unicode White_Space, as the platform's wide-character classification has it.
-bool IsWhiteSpace(char16_t c)
+bool IsWhiteSpace(WCHAR c)
 {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
-bool IsDigit(char16_t c)
+bool IsDigit(WCHAR c)
 {
-    return c >= u'0' && c <= u'9';
+    return c >= W('0') && c <= W('9');
 }
 
-bool IsAsciiLetter(char16_t c, char16_t lower)
+bool IsAsciiLetter(WCHAR c, WCHAR lower)
 {
-    return c == lower || c == lower - (u'a' - u'A');
+    return c == lower || c == lower - (W('a') - W('A'));
 }
 
-double PlainDecimal(std::u16string_view digits, const std::u16string& decimalSeparator)
+double PlainDecimal(pal::WideView digits, const pal::WideString& decimalSeparator)
 {
     std::string narrow; // digits and '.' only
     while (!digits.empty()) {
@@ -81,10 +82,10 @@ UINT ClampedPixels(double value)
     return static_cast<UINT>(value);
 }
 
-SizeReading ReadSizeText(std::u16string_view text, const LocaleNumberFormat& format)
+SizeReading ReadSizeText(pal::WideView text, const LocaleNumberFormat& format)
 {
-    std::u16string compact;
-    for (char16_t c : text)
+    pal::WideString compact;
+    for (WCHAR c : text)
         if (!IsWhiteSpace(c)) compact += c;
     if (!format.ThousandSeparator().empty()) std::erase(compact, format.ThousandSeparator().front());
 
@@ -97,8 +98,8 @@ SizeReading ReadSizeText(std::u16string_view text, const LocaleNumberFormat& for
     while (end < compact.size() && IsDigit(compact[end]))
         ++end;
     if (end == 0) return {};
-    const std::u16string& separator = format.DecimalSeparator();
-    if (std::u16string_view(compact).substr(end).starts_with(separator)) {
+    const pal::WideString& separator = format.DecimalSeparator();
+    if (pal::WideView(compact).substr(end).starts_with(separator)) {
         end += separator.size();
         while (end < compact.size() && IsDigit(compact[end]))
             ++end;
@@ -106,11 +107,11 @@ SizeReading ReadSizeText(std::u16string_view text, const LocaleNumberFormat& for
 
     SizeReading reading;
     reading.matched = true;
-    reading.number = PlainDecimal(std::u16string_view(compact).substr(0, end), separator);
-    const std::u16string_view unit = std::u16string_view(compact).substr(end);
-    if (unit.starts_with(u'"') || (unit.size() >= 2 && IsAsciiLetter(unit[0], u'i') && IsAsciiLetter(unit[1], u'n')))
+    reading.number = PlainDecimal(pal::WideView(compact).substr(0, end), separator);
+    const pal::WideView unit = pal::WideView(compact).substr(end);
+    if (unit.starts_with(W('"')) || (unit.size() >= 2 && IsAsciiLetter(unit[0], W('i')) && IsAsciiLetter(unit[1], W('n'))))
         reading.unit = SizeUnit::Inches;
-    else if (unit.size() >= 2 && IsAsciiLetter(unit[0], u'c') && IsAsciiLetter(unit[1], u'm'))
+    else if (unit.size() >= 2 && IsAsciiLetter(unit[0], W('c')) && IsAsciiLetter(unit[1], W('m')))
         reading.unit = SizeUnit::Centimetres;
     return reading;
 }
@@ -120,27 +121,27 @@ SizeReading ReadSizeText(std::u16string_view text, const LocaleNumberFormat& for
 void FillPixelPresets(DropDownList& list)
 {
     const LocaleNumberFormat format;
-    const std::u16string suffix = ComponentString(kIdsPixelSuffix);
+    const pal::WideString suffix = ComponentString(kIdsPixelSuffix);
     list.AddItem(ComponentString(kIdsOriginal));
     for (const PixelPreset& preset : kPixelPresets) {
-        const std::u16string text = format.Format(preset.value, 0) + suffix + preset.tag;
+        const pal::WideString text = format.Format(preset.value, 0) + suffix + preset.tag;
         list.AddItem(text, pal::FormatWide(W("%u"), preset.value));
     }
 }
 
 void FillPrintPresets(DropDownList& list)
 {
-    const std::u16string print = ComponentString(kIdsPrint);
-    for (const char16_t* preset : kPrintPresets)
-        list.AddItem(std::u16string(preset) + print);
+    const pal::WideString print = ComponentString(kIdsPrint);
+    for (const WCHAR* preset : kPrintPresets)
+        list.AddItem(pal::WideString(preset) + print);
 }
 
-SizeReading ReadSizeText(std::u16string_view text)
+SizeReading ReadSizeText(pal::WideView text)
 {
     return ReadSizeText(text, LocaleNumberFormat());
 }
 
-std::u16string NormalizeSizeText(std::u16string_view text)
+pal::WideString NormalizeSizeText(pal::WideView text)
 {
     const LocaleNumberFormat format;
     SizeReading reading = ReadSizeText(text, format);
@@ -148,8 +149,8 @@ std::u16string NormalizeSizeText(std::u16string_view text)
     if (reading.unit == SizeUnit::Pixels) reading.number = std::floor(reading.number);
 
     const bool whole = reading.number == std::floor(reading.number);
-    const std::u16string number = format.Format(reading.number, whole ? 0 : 1);
-    std::u16string canonical;
+    const pal::WideString number = format.Format(reading.number, whole ? 0 : 1);
+    pal::WideString canonical;
     switch (reading.unit) {
     case SizeUnit::Pixels:
         canonical = pal::FormatWide(W("%ls px"), number.c_str());
@@ -165,12 +166,12 @@ std::u16string NormalizeSizeText(std::u16string_view text)
     return canonical;
 }
 
-bool IsOriginalSize(std::u16string_view text)
+bool IsOriginalSize(pal::WideView text)
 {
     return pal::FoldCase(text) == pal::FoldCase(ComponentString(kIdsOriginal));
 }
 
-UINT ParseOutputSize(std::u16string_view text, double& dpi)
+UINT ParseOutputSize(pal::WideView text, double& dpi)
 {
     const SizeReading reading = ReadSizeText(text);
     switch (reading.unit) {

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "module.h"
 
 #include "pal/base/thread_locale.h"
@@ -24,7 +25,7 @@ constexpr UINT kProxyScript = 1000;
 std::atomic<CZenfolioModule*> g_instance{nullptr};
 CZenfolioModule g_module; // lives exactly as long as the loaded module
 
-HRESULT LoadScript(UINT id, std::u16string& script)
+HRESULT LoadScript(UINT id, pal::WideString& script)
 {
     HINSTANCE module = pal::ThisModule();
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), W("REGISTRY"));
@@ -37,7 +38,7 @@ HRESULT LoadScript(UINT id, std::u16string& script)
 
 HRESULT RegisterTypeLibrary(bool perUser)
 {
-    std::u16string path = orvana::ThisModulePath();
+    pal::WideString path = orvana::ThisModulePath();
     pal::ComPtr<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
@@ -102,7 +103,7 @@ HRESULT CZenfolioModule::CanUnloadNow() const noexcept
 
 HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
 {
-    std::u16string script;
+    pal::WideString script;
     if (HRESULT hr = LoadScript(id, script); FAILED(hr)) return hr;
     const pal::ReplacementMap replacements{
         {W("MODULE"), orvana::ThisModulePath()},

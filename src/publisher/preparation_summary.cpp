@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "preparation_summary.h"
 
 #include "imaging/output_size.h"
@@ -27,9 +28,9 @@ constexpr std::array<std::pair<UINT ImageFormatSettings::*, UINT>, 5> kMetadataW
 }};
 
 // ", send copyright, GPS data", or nothing when no metadata goes.
-std::u16string MetadataPhrase(const ImageFormatSettings& jpeg)
+pal::WideString MetadataPhrase(const ImageFormatSettings& jpeg)
 {
-    std::u16string words;
+    pal::WideString words;
     for (const auto& [member, word] : kMetadataWords) {
         if (!(jpeg.*member)) continue;
         words += words.empty() ? W(" ") : W(", ");
@@ -41,7 +42,7 @@ std::u16string MetadataPhrase(const ImageFormatSettings& jpeg)
 
 // ", downscale for 24 cm print", ", downsize to 1,600 px", or nothing at the
 // original size.
-std::u16string SizePhrase(const ImageFormatSettings& jpeg)
+pal::WideString SizePhrase(const ImageFormatSettings& jpeg)
 {
     if (jpeg.SizeText.empty() || IsOriginalSize(jpeg.SizeText)) return {};
     const bool print = ReadSizeText(jpeg.SizeText).unit != SizeUnit::Pixels;
@@ -50,7 +51,7 @@ std::u16string SizePhrase(const ImageFormatSettings& jpeg)
 
 } // namespace
 
-std::u16string PreparationSummary(const ImageFormatSettings& jpeg)
+pal::WideString PreparationSummary(const ImageFormatSettings& jpeg)
 {
     switch (jpeg.Mode) {
     case PM_FILE_INTACT:

@@ -3,12 +3,13 @@
 // 24 cm print".
 #pragma once
 
+#include "pal/wide_string.h"
 #include "settings/image_format_settings.h"
 
 #include <string>
 
 namespace orvana {
 
-std::u16string PreparationSummary(const ImageFormatSettings& jpeg);
+pal::WideString PreparationSummary(const ImageFormatSettings& jpeg);
 
 } // namespace orvana

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "publisher/zenfolio_publisher.h"
 
 #include "pal/com/activation.h"
@@ -21,12 +22,12 @@ constexpr UINT kIconId = 200;
 constexpr DWORD kProxyClassContext =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER; // 23
 
-bool NonEmpty(const std::optional<std::u16string>& text)
+bool NonEmpty(const std::optional<pal::WideString>& text)
 {
     return text && !text->empty();
 }
 
-HRESULT ReturnString(std::u16string_view text, BSTR* out)
+HRESULT ReturnString(pal::WideView text, BSTR* out)
 {
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
@@ -130,7 +131,7 @@ HRESULT CZenfolioPublisher::GetDisplayName(BSTR* pbstrDisplayName)
     });
 }
 
-HRESULT CZenfolioPublisher::VersionString(const char16_t* key, BSTR* out) const
+HRESULT CZenfolioPublisher::VersionString(const WCHAR* key, BSTR* out) const
 {
     if (!out) return E_INVALIDARG;
     return pal::Boundary([&]() { return ReturnString(version_.String(key), out); });
@@ -157,13 +158,13 @@ HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
     return pal::Boundary([&]() -> HRESULT {
         if (!IsAuthorized()) return ReturnString(orvana::ComponentString(kIdsNeedsCredentials), pbstrDisplayState);
         if (!IsConfigured()) {
-            const std::u16string format = orvana::ComponentString(kIdsAuthorizedNotConfigured);
-            const std::u16string displayName = state_.DisplayName.value_or(W(""));
+            const pal::WideString format = orvana::ComponentString(kIdsAuthorizedNotConfigured);
+            const pal::WideString displayName = state_.DisplayName.value_or(W(""));
             return ReturnString(pal::FormatWide(format.c_str(), displayName.c_str()), pbstrDisplayState);
         }
         orvana::LoadPublisherSettings(jpegSettings_, rawSettings_);
-        const std::u16string format = orvana::ComponentString(kIdsPublishTo);
-        const std::u16string summary = orvana::PreparationSummary(jpegSettings_);
+        const pal::WideString format = orvana::ComponentString(kIdsPublishTo);
+        const pal::WideString summary = orvana::PreparationSummary(jpegSettings_);
         return ReturnString(pal::FormatWide(format.c_str(), state_.GalleryTitle->c_str(), summary.c_str()),
                             pbstrDisplayState);
     });

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "proxy_settings.h"
 
 #include "pal/base/last_error.h"

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "scrambled_constant.h"
 
 #include "contract/secure_wipe.h"

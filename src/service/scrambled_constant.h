@@ -3,6 +3,7 @@
 // Unscramble gives the plain text (cached until Release wipes it).
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 
 #include <array>
@@ -40,7 +41,7 @@ template <std::size_t N> struct ScrambledText {
     static constexpr std::size_t kBytes = 2 * N;
     std::array<BYTE, kBytes> bytes{};
 
-    consteval ScrambledText(const char16_t (&text)[N], DWORD key)
+    consteval ScrambledText(const WCHAR (&text)[N], DWORD key)
     {
         for (std::size_t n = 0; n < N; ++n) {
             bytes[2 * n] = static_cast<BYTE>(text[n]);

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "service/soap_document.h"
 
 #include "pal/com/activation.h"
@@ -18,12 +19,12 @@ namespace {
 
 constexpr UINT kIdsNodeNotFound = 201;
 
-pal::Bstr MakeBstr(std::u16string_view text)
+pal::Bstr MakeBstr(pal::WideView text)
 {
     return pal::Bstr(text);
 }
 
-HRESULT SetStringProperty(IXMLDOMDocument2* document, std::u16string_view name, std::u16string_view value)
+HRESULT SetStringProperty(IXMLDOMDocument2* document, pal::WideView name, pal::WideView value)
 {
     pal::Variant variant;
     variant.vt = VT_BSTR;
@@ -44,19 +45,19 @@ HRESULT MethodElement(IXMLDOMDocument2* request, pal::ComPtr<IXMLDOMNode>& metho
     return method ? S_OK : E_FAIL;
 }
 
-std::u16string Trim(std::u16string_view piece)
+pal::WideString Trim(pal::WideView piece)
 {
-    auto space = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    auto space = [](WCHAR c) { return c == W(' ') || c == W('\t') || c == W('\r') || c == W('\n'); };
     std::size_t first = 0, last = piece.size();
     while (first < last && space(piece[first]))
         ++first;
     while (last > first && space(piece[last - 1]))
         --last;
-    return std::u16string(piece.substr(first, last - first));
+    return pal::WideString(piece.substr(first, last - first));
 }
 
 // A piece read as a decimal number and written back ("007" -> "7", "abc" -> "0").
-std::u16string AsDecimal(const std::u16string& piece)
+pal::WideString AsDecimal(const pal::WideString& piece)
 {
     const unsigned long value = std::strtoul(pal::ToUtf8(piece).c_str(), nullptr, 10);
     return pal::FormatWide(W("%u"), static_cast<unsigned>(value));
@@ -80,8 +81,8 @@ HRESULT BindSelectionNamespaces(IXMLDOMDocument2* document)
 {
     HRESULT hr = SetStringProperty(document, W("SelectionLanguage"), W("XPath"));
     if (FAILED(hr)) return hr;
-    const std::u16string namespaces =
-        std::u16string(W("xmlns:s=\"")) + kSoapEnvelopeNamespace + W("\" xmlns:z=\"") + kServiceNamespace + W("\"");
+    const pal::WideString namespaces =
+        pal::WideString(W("xmlns:s=\"")) + kSoapEnvelopeNamespace + W("\" xmlns:z=\"") + kServiceNamespace + W("\"");
     return SetStringProperty(document, W("SelectionNamespaces"), namespaces);
 }
 
@@ -122,7 +123,7 @@ HRESULT SelectRequestNode(IXMLDOMDocument2* request, LPCWSTR relativePath, IXMLD
     if (FAILED(hr)) return hr;
     pal::Bstr name;
     if (FAILED(hr = method->get_nodeName(name.ReleaseAndGetAddressOf()))) return hr;
-    const std::u16string path = std::u16string(kBodyPath) + W("/z:") + name.Str() + W("/") + relativePath;
+    const pal::WideString path = pal::WideString(kBodyPath) + W("/z:") + name.Str() + W("/") + relativePath;
     return request->selectSingleNode(MakeBstr(path).Get(), node);
 }
 
@@ -148,11 +149,11 @@ HRESULT FillRequestList(IXMLDOMDocument2* request, LPCWSTR list, LPCWSTR prototy
     if (!prototype) return E_FAIL;
     if (FAILED(hr = prototype->get_parentNode(parent.ReleaseAndGetAddressOf())) || !parent) return E_FAIL;
 
-    const std::u16string_view text = list ? std::u16string_view(list) : std::u16string_view();
+    const pal::WideView text = list ? pal::WideView(list) : pal::WideView();
     std::size_t start = 0;
     while (start <= text.size()) {
-        const std::size_t end = std::min(text.find(u'|', start), text.size());
-        std::u16string piece = Trim(text.substr(start, end - start));
+        const std::size_t end = std::min(text.find(W('|'), start), text.size());
+        pal::WideString piece = Trim(text.substr(start, end - start));
         start = end + 1;
         if (piece.empty()) continue;
         if (numeric) piece = AsDecimal(piece);
@@ -198,8 +199,8 @@ HRESULT GetNodeText(IXMLDOMNode* context, LPCWSTR xpath, BSTR* text)
     HRESULT hr = context->selectSingleNode(MakeBstr(xpath).Get(), node.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr) && node) return node->get_text(text);
 
-    const std::u16string format = ComponentString(kIdsNodeNotFound);
-    const std::u16string description = pal::FormatWide(format.c_str(), xpath);
+    const pal::WideString format = ComponentString(kIdsNodeNotFound);
+    const pal::WideString description = pal::FormatWide(format.c_str(), xpath);
     pal::ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.ReleaseAndGetAddressOf()))) {
         create->SetGUID(GUID_NULL);

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "service/soap_transport.h"
 
 #include "pal/com/activation.h"
@@ -74,8 +75,8 @@ HRESULT Post(IXMLHTTPRequest* http, IXMLDOMDocument2* request, const SoapClient&
         return E_FAIL;
 
     const auto& v = client.fileVersion;
-    const std::u16string agent = pal::FormatWide(W("Orvana/%d.%d.%d.%d"), int{v[0]}, int{v[1]}, int{v[2]}, int{v[3]});
-    const std::u16string action = std::u16string(kServiceNamespace) + W("/") + methodName.Str();
+    const pal::WideString agent = pal::FormatWide(W("Orvana/%d.%d.%d.%d"), int{v[0]}, int{v[1]}, int{v[2]}, int{v[3]});
+    const pal::WideString action = pal::WideString(kServiceNamespace) + W("/") + methodName.Str();
     bool headersSet = SUCCEEDED(SetHeader(http, W("User-Agent"), agent.c_str())) &&
                       SUCCEEDED(SetHeader(http, W("Content-Type"), W("text/xml; charset=utf-8"))) &&
                       SUCCEEDED(SetHeader(http, W("Accept"), W("text/xml"))) &&

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "service/zenfolio_proxy.h"
 
 #include "pal/base/last_error.h"
@@ -20,7 +21,7 @@ bool BadOut(IXMLDOMNode** out)
     return !out || *out;
 }
 
-const char16_t* LevelText(tagLOADPHOTOSETLEVEL level)
+const WCHAR* LevelText(tagLOADPHOTOSETLEVEL level)
 {
     switch (level) {
     case LOADPHOTOSETLEVEL_LEVEL1:

@@ -2,6 +2,7 @@
 // hands out a salt and a challenge; the host's hasher turns them and the
 // password into a proof; the service answers with the token every later
 // request carries.
+#include "pal/wide_string.h"
 #include "pal/com/activation.h"
 #include "pal/com/global_memory.h"
 #include "pal/com/hresult_error.h"
@@ -37,7 +38,7 @@ std::string DecodeBase64(const pal::Bstr& text)
     return bytes;
 }
 
-orvana::SecretBuffer Utf8Secret(std::u16string_view text)
+orvana::SecretBuffer Utf8Secret(pal::WideView text)
 {
     orvana::SecretBuffer bytes(pal::Utf8Size(text));
     pal::EncodeUtf8(text, reinterpret_cast<char*>(bytes.Data()));

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "settings/category_cache.h"
 
 #include "pal/com/bstr.h"
@@ -21,60 +22,60 @@ constexpr DWORD kMaxDisplayNameBytes = 1024;
 constexpr DWORD kMaxRememberedCodeBytes = 64;
 
 // "?" one character, "*" any run, letters compared without regard to case.
-bool MatchesWildcard(std::u16string_view pattern, std::u16string_view text)
+bool MatchesWildcard(pal::WideView pattern, pal::WideView text)
 {
-    const std::u16string p = pal::FoldCase(pattern);
-    const std::u16string t = pal::FoldCase(text);
-    std::size_t pi = 0, ti = 0, starAt = std::u16string::npos, resumeAt = 0;
+    const pal::WideString p = pal::FoldCase(pattern);
+    const pal::WideString t = pal::FoldCase(text);
+    std::size_t pi = 0, ti = 0, starAt = pal::WideString::npos, resumeAt = 0;
     while (ti < t.size()) {
-        if (pi < p.size() && (p[pi] == u'?' || p[pi] == t[ti])) {
+        if (pi < p.size() && (p[pi] == W('?') || p[pi] == t[ti])) {
             ++pi;
             ++ti;
-        } else if (pi < p.size() && p[pi] == u'*') {
+        } else if (pi < p.size() && p[pi] == W('*')) {
             starAt = pi++;
             resumeAt = ti;
-        } else if (starAt != std::u16string::npos) {
+        } else if (starAt != pal::WideString::npos) {
             pi = starAt + 1;
             ti = ++resumeAt;
         } else {
             return false;
         }
     }
-    while (pi < p.size() && p[pi] == u'*')
+    while (pi < p.size() && p[pi] == W('*'))
         ++pi;
     return pi == p.size();
 }
 
-std::u16string ChoiceKeyPath(OptionalPart subkey1, OptionalPart subkey2)
+pal::WideString ChoiceKeyPath(OptionalPart subkey1, OptionalPart subkey2)
 {
-    std::u16string path = kSettingsKeyPath;
+    pal::WideString path = kSettingsKeyPath;
     if (subkey1) {
-        path += u'\\';
+        path += W('\\');
         path += *subkey1;
         if (subkey2) {
-            path += u'\\';
+            path += W('\\');
             path += *subkey2;
         }
     }
     return path;
 }
 
-std::optional<std::u16string> NodeText(IXMLDOMNode* node, LPCWSTR xpath)
+std::optional<pal::WideString> NodeText(IXMLDOMNode* node, LPCWSTR xpath)
 {
     pal::Bstr text;
     if (FAILED(GetNodeText(node, xpath, text.ReleaseAndGetAddressOf()))) return std::nullopt;
-    return std::u16string(text.View());
+    return pal::WideString(text.View());
 }
 
-void SelectByPrefixOrFirst(DropDownList& combo, std::u16string_view defaultText)
+void SelectByPrefixOrFirst(DropDownList& combo, pal::WideView defaultText)
 {
     const int found = FindItemByTextPrefix(combo, defaultText);
     combo.Select(found != DropDownList::kNone ? found : (combo.Count() > 0 ? 0 : DropDownList::kNone));
 }
 
-std::u16string CachePath()
+pal::WideString CachePath()
 {
-    return std::u16string(kSettingsKeyPath) + W("\\") + kCategoryCacheKey;
+    return pal::WideString(kSettingsKeyPath) + W("\\") + kCategoryCacheKey;
 }
 
 } // namespace
@@ -122,45 +123,45 @@ void FillCategoryCombo(DropDownList& combo, OptionalPart categoryPart, OptionalP
                        OptionalPart selectPart)
 {
     combo.Clear();
-    combo.AddItem(ComponentString(kIdsNone), std::u16string(kNoCategoryCode));
+    combo.AddItem(ComponentString(kIdsNone), pal::WideString(kNoCategoryCode));
 
-    std::u16string pattern;
-    std::u16string_view excludedTail;
-    std::u16string_view (*partOfLevel)(std::u16string_view) = LeftPart;
+    pal::WideString pattern;
+    pal::WideView excludedTail;
+    pal::WideView (*partOfLevel)(pal::WideView) = LeftPart;
     if (!categoryPart) {
         pattern = W("???000000");
     } else if (!subcategoryPart) {
-        pattern = pal::FormatWide(W("%3.3s???000"), std::u16string(*categoryPart).c_str());
+        pattern = pal::FormatWide(W("%3.3s???000"), pal::WideString(*categoryPart).c_str());
         excludedTail = W("000000");
         partOfLevel = MiddlePart;
     } else {
-        pattern = pal::FormatWide(W("%3.3s%3.3s*"), std::u16string(*categoryPart).c_str(),
-                                  std::u16string(*subcategoryPart).c_str());
+        pattern = pal::FormatWide(W("%3.3s%3.3s*"), pal::WideString(*categoryPart).c_str(),
+                                  pal::WideString(*subcategoryPart).c_str());
         excludedTail = W("000");
         partOfLevel = RightPart;
     }
 
     for (DWORD index = 0;; ++index) {
-        std::array<char16_t, kMaxCodeLength + 1> name{};
-        std::array<char16_t, kMaxDisplayNameBytes / sizeof(char16_t) + 1> data{};
+        std::array<WCHAR, kMaxCodeLength + 1> name{};
+        std::array<WCHAR, kMaxDisplayNameBytes / sizeof(WCHAR) + 1> data{};
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataSize = kMaxDisplayNameBytes;
         DWORD type = REG_NONE;
         if (RegEnumValueW(cacheKey, index, name.data(), &nameLength, nullptr, &type,
                           reinterpret_cast<LPBYTE>(data.data()), &dataSize) != ERROR_SUCCESS)
             break;
-        const std::u16string_view code(name.data(), nameLength);
-        const std::u16string_view text(data.data());
+        const pal::WideView code(name.data(), nameLength);
+        const pal::WideView text(data.data());
         if (text.empty() || !MatchesWildcard(pattern, code)) continue;
         if (!excludedTail.empty() && code.ends_with(excludedTail)) continue;
-        const int added = combo.AddItem(text, std::u16string(code));
+        const int added = combo.AddItem(text, pal::WideString(code));
         if (selectPart && partOfLevel(code) == *selectPart) combo.Select(added);
     }
     if (selectPart && combo.Selected() == DropDownList::kNone && combo.Count() > 0) combo.Select(0);
 }
 
-std::u16string RestoreCategoryChoice(DropDownList& combo, std::u16string_view valueName,
-                                     std::u16string_view defaultText, OptionalPart subkey1, OptionalPart subkey2)
+pal::WideString RestoreCategoryChoice(DropDownList& combo, pal::WideView valueName,
+                                     pal::WideView defaultText, OptionalPart subkey1, OptionalPart subkey2)
 {
     pal::RegKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, ChoiceKeyPath(subkey1, subkey2).c_str(), 0, KEY_READ,
@@ -169,13 +170,13 @@ std::u16string RestoreCategoryChoice(DropDownList& combo, std::u16string_view va
         return {};
     }
 
-    std::array<char16_t, kMaxRememberedCodeBytes / sizeof(char16_t)> buffer{};
+    std::array<WCHAR, kMaxRememberedCodeBytes / sizeof(WCHAR)> buffer{};
     DWORD size = kMaxRememberedCodeBytes;
     DWORD type = REG_NONE;
-    std::u16string remembered;
-    if (RegQueryValueExW(key.Get(), std::u16string(valueName).c_str(), nullptr, &type,
+    pal::WideString remembered;
+    if (RegQueryValueExW(key.Get(), pal::WideString(valueName).c_str(), nullptr, &type,
                          reinterpret_cast<LPBYTE>(buffer.data()), &size) == ERROR_SUCCESS) {
-        buffer.back() = u'\0';
+        buffer.back() = W('\0');
         remembered = buffer.data();
     }
     if (!remembered.empty()) {
@@ -189,7 +190,7 @@ std::u16string RestoreCategoryChoice(DropDownList& combo, std::u16string_view va
     return remembered;
 }
 
-void RememberCategoryChoice(const DropDownList& combo, std::u16string_view valueName, OptionalPart subkey1,
+void RememberCategoryChoice(const DropDownList& combo, pal::WideView valueName, OptionalPart subkey1,
                             OptionalPart subkey2)
 {
     pal::RegKey key;
@@ -199,18 +200,18 @@ void RememberCategoryChoice(const DropDownList& combo, std::u16string_view value
     const int selected = combo.Selected();
     const auto code = selected != DropDownList::kNone ? combo.Data(selected) : std::nullopt;
     if (!code) {
-        RegDeleteValueW(key.Get(), std::u16string(valueName).c_str());
+        RegDeleteValueW(key.Get(), pal::WideString(valueName).c_str());
         return;
     }
-    const std::u16string digits = CategoryCodeFromNumberText(*code);
-    std::u16string stored;
+    const pal::WideString digits = CategoryCodeFromNumberText(*code);
+    pal::WideString stored;
     if (!subkey1)
-        stored = std::u16string(LeftPart(digits)) + W("000000");
+        stored = pal::WideString(LeftPart(digits)) + W("000000");
     else if (!subkey2)
-        stored = std::u16string(LeftPart(digits)) + std::u16string(MiddlePart(digits)) + W("000");
+        stored = pal::WideString(LeftPart(digits)) + pal::WideString(MiddlePart(digits)) + W("000");
     else
         stored = digits;
-    pal::SetStringValue(key.Get(), std::u16string(valueName).c_str(), stored);
+    pal::SetStringValue(key.Get(), pal::WideString(valueName).c_str(), stored);
 }
 
 } // namespace orvana

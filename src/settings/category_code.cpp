@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "settings/category_code.h"
 
 #include "pal/text/wide_format.h"
@@ -7,48 +8,48 @@
 namespace orvana {
 namespace {
 
-bool IsSpace(char16_t c)
+bool IsSpace(WCHAR c)
 {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
+    return c == W(' ') || (c >= W('\t') && c <= W('\r'));
 }
 
 // The selected item's code, or the placeholder that makes its level "000".
-std::u16string SelectedCode(const DropDownList& list, std::u16string_view placeholder)
+pal::WideString SelectedCode(const DropDownList& list, pal::WideView placeholder)
 {
     const int selected = list.Selected();
     if (selected != DropDownList::kNone)
         if (auto code = list.Data(selected)) return *code;
-    return std::u16string(placeholder);
+    return pal::WideString(placeholder);
 }
 
 } // namespace
 
-std::u16string CategoryCodeFromNumberText(std::u16string_view text)
+pal::WideString CategoryCodeFromNumberText(pal::WideView text)
 {
     std::size_t at = 0;
     while (at < text.size() && IsSpace(text[at]))
         ++at;
     bool negative = false;
-    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) negative = text[at++] == u'-';
+    if (at < text.size() && (text[at] == W('+') || text[at] == W('-'))) negative = text[at++] == W('-');
     long long value = 0;
-    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at) {
-        value = value * 10 + (text[at] - u'0');
+    for (; at < text.size() && text[at] >= W('0') && text[at] <= W('9'); ++at) {
+        value = value * 10 + (text[at] - W('0'));
         if (value > std::numeric_limits<int>::max()) value = std::numeric_limits<int>::max();
     }
     return pal::FormatWide(W("%09d"), static_cast<int>(negative ? -value : value));
 }
 
-std::u16string_view LeftPart(std::u16string_view code)
+pal::WideView LeftPart(pal::WideView code)
 {
     return code.substr(0, 3);
 }
 
-std::u16string_view MiddlePart(std::u16string_view code)
+pal::WideView MiddlePart(pal::WideView code)
 {
-    return code.size() > 3 ? code.substr(3, 3) : std::u16string_view{};
+    return code.size() > 3 ? code.substr(3, 3) : pal::WideView{};
 }
 
-std::u16string_view RightPart(std::u16string_view code)
+pal::WideView RightPart(pal::WideView code)
 {
     return code.size() <= 3 ? code : code.substr(code.size() - 3);
 }
@@ -56,24 +57,24 @@ std::u16string_view RightPart(std::u16string_view code)
 CategorySelection SelectedCategoryCodes(const DropDownList& category, const DropDownList& subcategory,
                                         const DropDownList& details)
 {
-    const std::u16string first = SelectedCode(category, W("000xxxxxx"));
-    const std::u16string second = SelectedCode(subcategory, W("xxx000xxx"));
-    const std::u16string third = SelectedCode(details, W("xxxxxx000"));
+    const pal::WideString first = SelectedCode(category, W("000xxxxxx"));
+    const pal::WideString second = SelectedCode(subcategory, W("xxx000xxx"));
+    const pal::WideString third = SelectedCode(details, W("xxxxxx000"));
     CategorySelection codes;
-    codes.FirstLevel = std::u16string(LeftPart(first)) + W("000000");
-    codes.SecondLevel = std::u16string(LeftPart(first)) + std::u16string(MiddlePart(second)) + W("000");
+    codes.FirstLevel = pal::WideString(LeftPart(first)) + W("000000");
+    codes.SecondLevel = pal::WideString(LeftPart(first)) + pal::WideString(MiddlePart(second)) + W("000");
     codes.ThirdLevel =
-        std::u16string(LeftPart(first)) + std::u16string(MiddlePart(second)) + std::u16string(RightPart(third));
+        pal::WideString(LeftPart(first)) + pal::WideString(MiddlePart(second)) + pal::WideString(RightPart(third));
     return codes;
 }
 
-std::u16string ComposeCategoryList(std::u16string_view firstLevel, std::u16string_view secondLevel,
-                                   std::u16string_view thirdLevel)
+pal::WideString ComposeCategoryList(pal::WideView firstLevel, pal::WideView secondLevel,
+                                   pal::WideView thirdLevel)
 {
-    std::u16string list;
-    for (std::u16string_view code : {thirdLevel, secondLevel, firstLevel}) {
+    pal::WideString list;
+    for (pal::WideView code : {thirdLevel, secondLevel, firstLevel}) {
         if (code.empty() || code == kNoCategoryCode) continue;
-        if (!list.empty()) list += u'|';
+        if (!list.empty()) list += W('|');
         list += code;
     }
     return list;

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "crc4.h"
 
 #include "contract/secret_buffer.h"
@@ -67,7 +68,7 @@ void CRC4::Process(BYTE* buffer, DWORD length)
     }
 }
 
-std::vector<BYTE> ProtectPassword(std::u16string_view password)
+std::vector<BYTE> ProtectPassword(pal::WideView password)
 {
     // The plain bytes are transformed in place, so no clear copy outlives this.
     std::vector<BYTE> bytes(password.size() * 2);
@@ -81,16 +82,16 @@ std::vector<BYTE> ProtectPassword(std::u16string_view password)
     return bytes;
 }
 
-std::u16string UnprotectPassword(std::span<const BYTE> protectedPassword)
+pal::WideString UnprotectPassword(std::span<const BYTE> protectedPassword)
 {
     SecretBuffer bytes(protectedPassword);
     CRC4 cipher;
     InitPasswordCipher(cipher);
     cipher.Process(bytes.Data(), static_cast<DWORD>(bytes.Size()));
     const BYTE* plain = bytes.Data();
-    std::u16string password(bytes.Size() / 2, u'\0');
+    pal::WideString password(bytes.Size() / 2, W('\0'));
     for (std::size_t n = 0; n < password.size(); ++n)
-        password[n] = static_cast<char16_t>(plain[2 * n] | (plain[2 * n + 1] << 8));
+        password[n] = static_cast<WCHAR>(plain[2 * n] | (plain[2 * n + 1] << 8));
     return password;
 }
 

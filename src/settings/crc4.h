@@ -3,6 +3,7 @@
 // itself zeroes it. Stored passwords depend on that, so it must stay.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 
 #include <span>
@@ -33,9 +34,9 @@ class CRC4 {
 
 // The password's UTF-16LE code units (no terminator) under the component's
 // fixed key: twice as many bytes as code units.
-std::vector<BYTE> ProtectPassword(std::u16string_view password);
+std::vector<BYTE> ProtectPassword(pal::WideView password);
 // The reverse. A trailing odd byte is ignored. The caller owns the plain text
 // and should SecureWipe it once used.
-std::u16string UnprotectPassword(std::span<const BYTE> protectedPassword);
+pal::WideString UnprotectPassword(std::span<const BYTE> protectedPassword);
 
 } // namespace orvana

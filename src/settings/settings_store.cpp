@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "settings/settings_store.h"
 
 #include "imaging/output_size.h"
@@ -10,12 +11,12 @@ namespace {
 
 // Value names are the format's prefix and the field's name.
 struct Names {
-    std::u16string prefix;
-    std::u16string operator()(const char16_t* field) const { return prefix + field; }
+    pal::WideString prefix;
+    pal::WideString operator()(const WCHAR* field) const { return prefix + field; }
 };
 
 // The six on/off values every format has, in the order they are stored.
-constexpr std::array<std::pair<const char16_t*, UINT ImageFormatSettings::*>, 6> kSwitches{{
+constexpr std::array<std::pair<const WCHAR*, UINT ImageFormatSettings::*>, 6> kSwitches{{
     {W("Minimize"), &ImageFormatSettings::Minimize},
     {W("WriteCopyright"), &ImageFormatSettings::WriteCopyright},
     {W("WriteEXIF"), &ImageFormatSettings::WriteEXIF},
@@ -29,7 +30,7 @@ Names NamesFor(SourceFormat format)
     return Names{format == SourceFormat::Jpeg ? W("JPEG") : W("RAW")};
 }
 
-void ReadDword(HKEY key, const std::u16string& name, UINT& field)
+void ReadDword(HKEY key, const pal::WideString& name, UINT& field)
 {
     DWORD value = 0;
     DWORD size = sizeof(value);
@@ -41,16 +42,16 @@ void ReadDword(HKEY key, const std::u16string& name, UINT& field)
 
 // A string of at most 31 characters and a terminator; anything else reads as
 // empty.
-std::u16string ReadSizeTextValue(HKEY key, const std::u16string& name)
+pal::WideString ReadSizeTextValue(HKEY key, const pal::WideString& name)
 {
-    std::array<char16_t, kMaxSizeTextLength + 1> buffer{};
-    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(char16_t));
+    std::array<WCHAR, kMaxSizeTextLength + 1> buffer{};
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(WCHAR));
     DWORD type = REG_NONE;
     if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return {};
-    buffer.back() = u'\0';
+    buffer.back() = W('\0');
     return buffer.data();
 }
 

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "state_stream.h"
 
 #include <algorithm>
@@ -95,16 +96,16 @@ HRESULT ReadStateBytes(IStream* stream, std::optional<std::vector<BYTE>>& value)
     return S_OK;
 }
 
-HRESULT ReadStateString(IStream* stream, std::optional<std::u16string>& value)
+HRESULT ReadStateString(IStream* stream, std::optional<pal::WideString>& value)
 {
     value.reset();
     std::optional<std::vector<BYTE>> bytes;
     const HRESULT hr = ReadStateBytes(stream, bytes);
     if (FAILED(hr) || !bytes) return hr;
     // An odd byte count leaves its last byte out: it cannot hold a code unit.
-    std::u16string text(bytes->size() / 2, u'\0');
+    pal::WideString text(bytes->size() / 2, W('\0'));
     for (std::size_t n = 0; n < text.size(); ++n)
-        text[n] = static_cast<char16_t>(GetLittleEndian(bytes->data() + 2 * n, 2));
+        text[n] = static_cast<WCHAR>(GetLittleEndian(bytes->data() + 2 * n, 2));
     value = std::move(text);
     return S_OK;
 }
@@ -134,7 +135,7 @@ HRESULT WriteStateBytes(IStream* stream, const std::optional<std::vector<BYTE>>&
     return WriteLengthPrefixed(stream, value->data(), value->size());
 }
 
-HRESULT WriteStateString(IStream* stream, const std::optional<std::u16string>& value)
+HRESULT WriteStateString(IStream* stream, const std::optional<pal::WideString>& value)
 {
     if (!value) return WriteStateBytes(stream, std::nullopt);
     std::vector<BYTE> bytes(value->size() * 2);

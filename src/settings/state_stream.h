@@ -4,6 +4,7 @@
 // the content followed by one zero code unit (two zero bytes).
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/com/stream.h"
 
 #include <optional>
@@ -21,7 +22,7 @@ constexpr DWORD kMaxStateStringBytes = 0x100000;
 // kMaxStateStringBytes. On every failure the stream is put back where the
 // value began and the out value is null.
 HRESULT ReadStateBytes(IStream* stream, std::optional<std::vector<BYTE>>& value);
-HRESULT ReadStateString(IStream* stream, std::optional<std::u16string>& value);
+HRESULT ReadStateString(IStream* stream, std::optional<pal::WideString>& value);
 // Fewer than 8 bytes fail with HRESULT_FROM_WIN32(ERROR_INVALID_DATA); the
 // stream is put back and value keeps what it held.
 HRESULT ReadStateInt64(IStream* stream, LONGLONG& value);
@@ -29,7 +30,7 @@ HRESULT ReadStateInt64(IStream* stream, LONGLONG& value);
 // Each write is one IStream::Write; a short write fails with STG_E_MEDIUMFULL.
 HRESULT WriteStateByte(IStream* stream, BYTE value);
 HRESULT WriteStateBytes(IStream* stream, const std::optional<std::vector<BYTE>>& value);
-HRESULT WriteStateString(IStream* stream, const std::optional<std::u16string>& value);
+HRESULT WriteStateString(IStream* stream, const std::optional<pal::WideString>& value);
 HRESULT WriteStateInt64(IStream* stream, LONGLONG value);
 
 } // namespace orvana

@@ -1,4 +1,5 @@
 // The proxy object's calls against the service emulator.
+#include "pal/wide_string.h"
 #include "host/hasher.h"
 #include "pal/com/class_factory.h"
 #include "pal/text/utf.h"

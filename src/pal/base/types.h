@@ -42,8 +42,6 @@ using LPCVOID = const void*;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 
-// Wide literals are UTF-16 on every platform.
-#define W(s) u##s
 
 #ifndef TRUE
 #define TRUE 1

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "pal/com/activation.h"
 #include "pal/com/class_factory.h"
 #include "pal/com/marshaler.h"

@@ -1,3 +1,4 @@
+#include "pal/wide_string.h"
 #include "registry_fixture.h"
 
 #include <string>

@@ -1,6 +1,7 @@
 // Texts of the component's string table, by number.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 
 #include <optional>
@@ -9,8 +10,8 @@
 namespace orvana {
 
 // The text, or nothing when the number is not in the table.
-std::optional<std::u16string> TryLoadComponentString(UINT id);
+std::optional<pal::WideString> TryLoadComponentString(UINT id);
 // The text, or "?" when the number is not in the table.
-std::u16string ComponentString(UINT id);
+pal::WideString ComponentString(UINT id);
 
 } // namespace orvana

@@ -4,6 +4,7 @@
 // cache fill and read lists only through it, so they stay free of widgets.
 #pragma once
 
+#include "pal/wide_string.h"
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,10 +21,10 @@ class DropDownList {
     virtual void Clear() = 0;
     // Adds an item at the end, or in its place by text when the list is
     // sorted; answers its index. The selected item stays selected.
-    virtual int AddItem(std::u16string_view text, std::optional<std::u16string> data = std::nullopt) = 0;
+    virtual int AddItem(pal::WideView text, std::optional<pal::WideString> data = std::nullopt) = 0;
     virtual int Count() const = 0;
-    virtual std::u16string Text(int index) const = 0;
-    virtual std::optional<std::u16string> Data(int index) const = 0;
+    virtual pal::WideString Text(int index) const = 0;
+    virtual std::optional<pal::WideString> Data(int index) const = 0;
     // kNone when nothing is selected.
     virtual int Selected() const = 0;
     // kNone clears the selection; an index out of range does too.
@@ -32,9 +33,9 @@ class DropDownList {
 
 // The first item whose text begins with prefix, letters compared without
 // regard to case; kNone when there is none.
-int FindItemByTextPrefix(const DropDownList& list, std::u16string_view prefix);
+int FindItemByTextPrefix(const DropDownList& list, pal::WideView prefix);
 // The first item whose data equals data, letters compared without regard to
 // case; kNone when there is none.
-int FindItemByData(const DropDownList& list, std::u16string_view data);
+int FindItemByData(const DropDownList& list, pal::WideView data);
 
 } // namespace orvana

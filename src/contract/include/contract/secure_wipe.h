@@ -2,6 +2,7 @@
 // volatile pointer so the compiler cannot drop them as dead stores.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 
 #include <cstddef>
@@ -22,9 +23,9 @@ inline void SecureWipe(std::vector<BYTE>& bytes) noexcept
     SecureWipe(bytes.data(), bytes.size());
 }
 
-inline void SecureWipe(std::u16string& text) noexcept
+inline void SecureWipe(pal::WideString& text) noexcept
 {
-    SecureWipe(text.data(), text.size() * sizeof(char16_t));
+    SecureWipe(text.data(), text.size() * sizeof(WCHAR));
 }
 
 } // namespace orvana

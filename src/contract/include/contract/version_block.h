@@ -2,6 +2,7 @@
 // through the first translation entry.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 
 #include <array>
@@ -12,17 +13,17 @@
 namespace orvana {
 
 // The full path of the module this code is linked into.
-std::u16string ThisModulePath();
+pal::WideString ThisModulePath();
 
 class VersionBlock {
   public:
     VersionBlock() = default;
     // Reads the block of the module file; an unreadable file leaves it empty.
-    explicit VersionBlock(const std::u16string& modulePath);
+    explicit VersionBlock(const pal::WideString& modulePath);
 
     // "\StringFileInfo\<language><code page>\<key>" of the first translation
     // entry, at most 4096 characters; empty when the block or entry is missing.
-    std::u16string String(std::u16string_view key) const;
+    pal::WideString String(pal::WideView key) const;
     // The file version's four parts (major, minor, build, revision); zeros when unreadable.
     std::array<WORD, 4> FileVersion() const;
 

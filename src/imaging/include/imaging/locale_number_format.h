@@ -2,6 +2,7 @@
 // texts and the progress counts are written with its separators and grouping.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/locale/number_format.h"
 
 #include <string>
@@ -13,18 +14,18 @@ class LocaleNumberFormat {
     explicit LocaleNumberFormat(LCID locale = LOCALE_USER_DEFAULT);
 
     // "." when the locale gives none.
-    const std::u16string& DecimalSeparator() const noexcept { return decimal_; }
+    const pal::WideString& DecimalSeparator() const noexcept { return decimal_; }
     // Empty when the locale does not group.
-    const std::u16string& ThousandSeparator() const noexcept { return thousand_; }
+    const pal::WideString& ThousandSeparator() const noexcept { return thousand_; }
 
     // value with the locale's grouping and exactly `digits` decimals, the last
     // one rounded half away from zero.
-    std::u16string Format(double value, UINT digits) const;
+    pal::WideString Format(double value, UINT digits) const;
 
   private:
     LCID locale_;
-    std::u16string decimal_;
-    std::u16string thousand_;
+    pal::WideString decimal_;
+    pal::WideString thousand_;
     UINT grouping_ = 3;
     UINT leadingZero_ = 1;
     UINT negativeOrder_ = 1;

@@ -4,6 +4,7 @@
 // small prints to 180 dpi for large ones.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 #include "contract/drop_down_list.h"
 
@@ -31,18 +32,18 @@ void FillPrintPresets(DropDownList& list);
 // Reads a typed or stored size text with the user's number format: white
 // space and thousands separators go, then a number, an optional unit and any
 // tail. A text that does not read gives 0 pixels and matched false.
-SizeReading ReadSizeText(std::u16string_view text);
+SizeReading ReadSizeText(pal::WideView text);
 
 // The canonical form of a size text: "Original", "1,600 px", "12\" print",
 // "24 cm print" (with the user's separators), at most 31 characters.
-std::u16string NormalizeSizeText(std::u16string_view text);
+pal::WideString NormalizeSizeText(pal::WideView text);
 
 // Whether a size text is "Original" (in any letter case): no scaling.
-bool IsOriginalSize(std::u16string_view text);
+bool IsOriginalSize(pal::WideView text);
 
 // The long edge in pixels a size text asks for (0: no scaling) and the print
 // resolution to label it with.
-UINT ParseOutputSize(std::u16string_view text, double& dpi);
+UINT ParseOutputSize(pal::WideView text, double& dpi);
 
 // y1 up to the smaller of x1 and x2, y2 from the larger on, linear between.
 double PrintDpiForLength(double x, double x1, double x2, double y1, double y2);

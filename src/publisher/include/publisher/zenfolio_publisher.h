@@ -3,6 +3,7 @@
 // proxy, and aggregates the free-threaded marshaler so any thread may call it.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/com/com_ptr.h"
 #include "pal/com/dispatch_impl.h"
 #include "pal/com/error_info.h"
@@ -55,7 +56,7 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
   private:
     bool IsAuthorized() const;
     bool IsConfigured() const;
-    HRESULT VersionString(const char16_t* key, BSTR* out) const;
+    HRESULT VersionString(const WCHAR* key, BSTR* out) const;
 
     orvana::VersionBlock version_;
     // The windows Publish reports to; unread until the upload flow lands.

@@ -3,13 +3,14 @@
 // result element, and field reads that leave an error description behind.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/xml/msxml.h"
 
 namespace orvana {
 
-inline constexpr char16_t kSoapEnvelopeNamespace[] = W("http://schemas.xmlsoap.org/soap/envelope/");
-inline constexpr char16_t kServiceNamespace[] = W("http://www.zenfolio.com/api/1.6");
-inline constexpr char16_t kBodyPath[] = W("/s:Envelope/s:Body");
+inline constexpr WCHAR kSoapEnvelopeNamespace[] = W("http://schemas.xmlsoap.org/soap/envelope/");
+inline constexpr WCHAR kServiceNamespace[] = W("http://www.zenfolio.com/api/1.6");
+inline constexpr WCHAR kBodyPath[] = W("/s:Envelope/s:Body");
 
 // Request templates (resource type "SOAP").
 constexpr UINT kTemplateGetChallenge = 1001;

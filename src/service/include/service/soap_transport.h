@@ -3,6 +3,7 @@
 // login token when one is held, and the user's proxy.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/xml/msxml.h"
 
 #include <array>
@@ -10,12 +11,12 @@
 
 namespace orvana {
 
-inline constexpr char16_t kServiceEndpoint[] = W("http://api.zenfolio.com/api/1.6/zfapi.asmx");
+inline constexpr WCHAR kServiceEndpoint[] = W("http://api.zenfolio.com/api/1.6/zfapi.asmx");
 
 // What every request of one proxy object carries.
 struct SoapClient {
     std::array<WORD, 4> fileVersion{}; // for the User-Agent header
-    std::u16string token;              // "X-Zenfolio-Token" when not empty
+    pal::WideString token;              // "X-Zenfolio-Token" when not empty
 };
 
 // S_OK: a reply document arrived with status 200; S_FALSE: a reply document

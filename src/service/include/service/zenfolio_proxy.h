@@ -4,6 +4,7 @@
 // may call at once; logging in while other calls run is not supported.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/com/com_ptr.h"
 #include "pal/com/error_info.h"
 #include "pal/com/object.h"
@@ -49,7 +50,7 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
     HRESULT RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMNode>& challenge);
 
     orvana::SoapClient client_;
-    std::u16string agent_;
+    pal::WideString agent_;
     orvana::AutoResetEvent completion_; // signalled by the upload's transfer callbacks
     pal::http::UniqueInternet session_; // the asynchronous session uploads go through
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;

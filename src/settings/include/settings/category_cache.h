@@ -4,6 +4,7 @@
 // category lists, remembered beside it so that deleting "Cache" forgets both.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/registry/registry.h"
 #include "contract/orvana_publishing.h"
 #include "contract/drop_down_list.h"
@@ -15,11 +16,11 @@
 namespace orvana {
 
 // Relative to the settings key.
-inline constexpr char16_t kCategoryCacheKey[] = W("Cache");
-inline constexpr char16_t kSubCategoriesKey[] = W("Cache\\SubCategories");
-inline constexpr char16_t kLastCategoryValue[] = W("LastCategory");
+inline constexpr WCHAR kCategoryCacheKey[] = W("Cache");
+inline constexpr WCHAR kSubCategoriesKey[] = W("Cache\\SubCategories");
+inline constexpr WCHAR kLastCategoryValue[] = W("LastCategory");
 
-using OptionalPart = std::optional<std::u16string_view>;
+using OptionalPart = std::optional<pal::WideView>;
 
 // Downloads the list through the proxy (logged in) unless "Cache" exists.
 // A failed or empty answer leaves no cache, so the next call tries again.
@@ -39,12 +40,12 @@ void FillCategoryCombo(DropDownList& combo, OptionalPart categoryPart, OptionalP
 // key, its subkey1, or subkey1's subkey2) and answers that code, possibly one
 // no longer listed; without a usable choice selects the item beginning with
 // defaultText or else the first item.
-std::u16string RestoreCategoryChoice(DropDownList& combo, std::u16string_view valueName,
-                                     std::u16string_view defaultText, OptionalPart subkey1, OptionalPart subkey2);
+pal::WideString RestoreCategoryChoice(DropDownList& combo, pal::WideView valueName,
+                                     pal::WideView defaultText, OptionalPart subkey1, OptionalPart subkey2);
 
 // Remembers the selected item's code for its level under valueName, or
 // forgets it when nothing with a code is selected.
-void RememberCategoryChoice(const DropDownList& combo, std::u16string_view valueName, OptionalPart subkey1,
+void RememberCategoryChoice(const DropDownList& combo, pal::WideView valueName, OptionalPart subkey1,
                             OptionalPart subkey2);
 
 } // namespace orvana

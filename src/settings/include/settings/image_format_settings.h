@@ -3,6 +3,7 @@
 // resampled). The long edge and resolution are derived from the size text.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/base/types.h"
 
 #include <string>
@@ -21,7 +22,7 @@ struct ImageFormatSettings {
     UINT WriteIPTC = 1;
     UINT LongDimension = 0; // pixels, 0 = no scaling
     double Dpi = 0.0;
-    std::u16string SizeText; // canonical; empty until loaded
+    pal::WideString SizeText; // canonical; empty until loaded
 
     friend bool operator==(const ImageFormatSettings&, const ImageFormatSettings&) = default;
 };

@@ -3,6 +3,7 @@
 // empty are different states and both survive a save and load.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "pal/com/stream.h"
 
 #include <optional>
@@ -12,15 +13,15 @@
 namespace orvana {
 
 struct PublisherState {
-    std::optional<std::u16string> AccountIdentifier;
+    std::optional<pal::WideString> AccountIdentifier;
     std::optional<std::vector<BYTE>> ProtectedPassword; // CRC4 ciphertext, see crc4.h
-    std::optional<std::u16string> LoginName;
-    std::optional<std::u16string> DisplayName;
+    std::optional<pal::WideString> LoginName;
+    std::optional<pal::WideString> DisplayName;
     LONGLONG PhotoBytesQuota = 0;
-    std::optional<std::u16string> HomeUrl;
-    std::optional<std::u16string> UploadUrl;
-    std::optional<std::u16string> GalleryTitle;
-    std::optional<std::u16string> GalleryId;
+    std::optional<pal::WideString> HomeUrl;
+    std::optional<pal::WideString> UploadUrl;
+    std::optional<pal::WideString> GalleryTitle;
+    std::optional<pal::WideString> GalleryId;
 
     friend bool operator==(const PublisherState&, const PublisherState&) = default;
 };

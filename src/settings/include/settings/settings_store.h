@@ -4,12 +4,13 @@
 // cannot be written is lost.
 #pragma once
 
+#include "pal/wide_string.h"
 #include "settings/image_format_settings.h"
 
 namespace orvana {
 
 // Under HKEY_CURRENT_USER; the last component is the publisher's class id.
-inline constexpr char16_t kSettingsKeyPath[] =
+inline constexpr WCHAR kSettingsKeyPath[] =
     W("SOFTWARE\\Brindle\\Orvana\\Publishing\\Plugins\\{6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978}");
 
 enum class SourceFormat { Jpeg, RawOrTiff };

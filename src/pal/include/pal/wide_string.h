@@ -1,0 +1,21 @@
+// Wide text spelled once for every platform: WCHAR is char16_t here and wchar_t
+// on Windows, so literals go through W() and strings through these aliases.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+#define W(s) L##s
+#else
+#define W(s) u##s
+#endif
+
+namespace pal {
+
+using WideString = std::basic_string<WCHAR>;
+using WideView = std::basic_string_view<WCHAR>;
+
+} // namespace pal
