@@ -27,6 +27,8 @@ function(orvana_embed_resources target)
         COMMENT "Compiling resources of ${target}"
         VERBATIM)
     target_sources(${target} PRIVATE ${source})
+    # The generated table is written in the layer's own resource format.
+    set_source_files_properties(${source} TARGET_DIRECTORY ${target} PROPERTIES INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/src)
     # A program exports its table so that it can be found by its path too.
     get_target_property(type ${target} TYPE)
     if(type STREQUAL "EXECUTABLE")

@@ -4,10 +4,11 @@
 // Fault on fault, nothing on failure), the node outlives the released reply
 // document, "." always reads, reads repeat exactly, and a field that is not
 // there fails with a description naming it.
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "pal/com/error_info.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 #include "service/soap_document.h"
 
 #include <array>

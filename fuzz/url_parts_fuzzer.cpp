@@ -4,7 +4,7 @@
 // split again to the same parts when written back as a plain URL, and must
 // not depend on the letter case of the input.
 #include "pal/proxy/url_parts.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "pal/com/activation.h"
-#include "pal/com/hresult_error.h"
+#include "pal/hresult_error.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 
 #include "host/text_file.h"
 #include "pal/base/prefix.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <ctime>
 

@@ -2,7 +2,7 @@
 // to a log file under the prefix, one line per event.
 #pragma once
 
-#include "pal/com/object.h"
+#include "pal/object.h"
 #include "contract/host_interfaces.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "host/hasher.h"
 
-#include "pal/com/hresult_error.h"
+#include "pal/hresult_error.h"
 
 #include <memory>
 #include <openssl/evp.h>

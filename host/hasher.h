@@ -3,7 +3,7 @@
 // MD5 or with the service's proof digest (SHA-256), as raw bytes or Base64.
 #pragma once
 
-#include "pal/com/object.h"
+#include "pal/object.h"
 #include "contract/host_interfaces.h"
 
 namespace host {

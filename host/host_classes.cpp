@@ -3,9 +3,9 @@
 #include "host/event_reporter.h"
 #include "host/hasher.h"
 #include "pal/com/activation.h"
-#include "pal/com/class_factory.h"
-#include "pal/com/com_ptr.h"
-#include "pal/com/hresult_error.h"
+#include "pal/class_factory.h"
+#include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 
 namespace host {
 

@@ -1,7 +1,8 @@
+#include "pal/guid_text.h"
 #include "host/plugin_catalog.h"
 
-#include "pal/registry/registry.h"
-#include "pal/text/utf.h"
+#include "pal/registry_key.h"
+#include "pal/utf.h"
 #include "contract/orvana_publishing.h"
 
 namespace host {

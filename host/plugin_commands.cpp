@@ -1,3 +1,6 @@
+#include "pal/bstr.h"
+#include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
@@ -7,8 +10,8 @@
 #include "host/state_store.h"
 #include "pal/base/prefix.h"
 #include "pal/com/activation.h"
-#include "pal/com/hresult_error.h"
-#include "pal/text/utf.h"
+#include "pal/hresult_error.h"
+#include "pal/utf.h"
 #include "contract/orvana_publishing.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "host/publishing_host.h"
 
 #include "host/text_file.h"
-#include "pal/com/global_memory.h"
-#include "pal/text/utf.h"
+#include "pal/unique_global.h"
+#include "pal/utf.h"
 
 #include <cstring>
 #include <iostream>

@@ -2,7 +2,7 @@
 // and the publishing log.
 #pragma once
 
-#include "pal/com/object.h"
+#include "pal/object.h"
 #include "contract/host_interfaces.h"
 
 #include <filesystem>

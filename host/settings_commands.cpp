@@ -3,8 +3,9 @@
 #include "host/commands.h"
 #include "host/json_writer.h"
 #include "pal/com/guid.h"
-#include "pal/registry/registry.h"
-#include "pal/text/utf.h"
+#include "pal/guid_text.h"
+#include "pal/registry_key.h"
+#include "pal/utf.h"
 #include "contract/orvana_publishing.h"
 
 #include <algorithm>

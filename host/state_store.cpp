@@ -1,10 +1,12 @@
+#include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "host/state_store.h"
 
 #include "host/text_file.h"
 #include "pal/base/prefix.h"
-#include "pal/com/global_memory.h"
-#include "pal/com/hresult_error.h"
-#include "pal/text/utf.h"
+#include "pal/unique_global.h"
+#include "pal/hresult_error.h"
+#include "pal/utf.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // content replaces the file atomically.
 #pragma once
 
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "pal/com/stream.h"
 
 #include <filesystem>

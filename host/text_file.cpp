@@ -1,6 +1,6 @@
 #include "host/text_file.h"
 
-#include "pal/base/scope_guard.h"
+#include "pal/scope_guard.h"
 #include "pal/base/unique_fd.h"
 
 #include <cerrno>

@@ -1,7 +1,8 @@
 #include "pal/wide_string.h"
 #include "contract/component_strings.h"
 
-#include "pal/resources/resources.h"
+#include <windows.h>
+#include "pal/this_module.h"
 
 namespace orvana {
 

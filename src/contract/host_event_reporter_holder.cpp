@@ -1,7 +1,7 @@
 #include "contract/host_event_reporter_holder.h"
 
-#include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+#include <objbase.h>
+#include "pal/com_ptr.h"
 #include "contract/host_interfaces.h"
 
 #include <mutex>

@@ -1,8 +1,9 @@
 #include "pal/wide_string.h"
 #include "contract/version_block.h"
 
-#include "pal/resources/resources.h"
-#include "pal/text/wide_format.h"
+#include <windows.h>
+#include "pal/this_module.h"
+#include "pal/wide_format.h"
 
 namespace orvana {
 

@@ -1,7 +1,7 @@
 #include "pal/wide_string.h"
 #include "imaging/locale_number_format.h"
 
-#include "pal/com/hresult_error.h"
+#include "pal/hresult_error.h"
 
 #include <array>
 #include <charconv>

@@ -2,8 +2,8 @@
 #include "imaging/output_size.h"
 
 #include "imaging/locale_number_format.h"
-#include "pal/text/case_fold.h"
-#include "pal/text/wide_format.h"
+#include "pal/case_fold.h"
+#include "pal/wide_format.h"
 #include "contract/component_strings.h"
 
 #include <array>

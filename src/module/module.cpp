@@ -1,12 +1,15 @@
+#include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "pal/wide_string.h"
 #include "module.h"
 
-#include "pal/base/thread_locale.h"
-#include "pal/com/dispatch.h"
-#include "pal/registrar/registrar.h"
-#include "pal/resources/resources.h"
-#include "pal/text/compare.h"
-#include "pal/text/utf.h"
+#include "pal/scoped_thread_locale.h"
+#include <oleauto.h>
+#include "pal/registrar.h"
+#include <windows.h>
+#include "pal/this_module.h"
+#include "pal/compare.h"
+#include "pal/utf.h"
 #include "contract/host_event_reporter_holder.h"
 #include "contract/orvana_publishing.h"
 #include "contract/version_block.h"
@@ -36,21 +39,36 @@ HRESULT LoadScript(UINT id, pal::WideString& script)
     return S_OK;
 }
 
+pal::ComPtr<ITypeLib> LoadOwnTypeLibrary(const pal::WideString& path, HRESULT& hr)
+{
+    pal::ComPtr<ITypeLib> library;
+    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf());
+    return library;
+}
+
 HRESULT RegisterTypeLibrary(bool perUser)
 {
     pal::WideString path = orvana::ThisModulePath();
-    pal::ComPtr<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf());
+    HRESULT hr = S_OK;
+    const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(path, hr);
     if (FAILED(hr)) return hr;
     return perUser ? RegisterTypeLibForUser(library.Get(), path.data(), nullptr)
                    : RegisterTypeLib(library.Get(), path.c_str(), nullptr);
 }
 
+// The library's identity comes from the library itself, as the system would
+// read it from the module's compiled resource.
 HRESULT UnregisterTypeLibrary(bool perUser)
 {
-    const auto& lib = OrvanaTypeLibrary;
-    return perUser ? UnRegisterTypeLibForUser(lib.libid, lib.majorVersion, lib.minorVersion, lib.lcid, lib.syskind)
-                   : UnRegisterTypeLib(lib.libid, lib.majorVersion, lib.minorVersion, lib.lcid, lib.syskind);
+    HRESULT hr = S_OK;
+    const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(orvana::ThisModulePath(), hr);
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attributes = nullptr;
+    if (FAILED(hr = library->GetLibAttr(&attributes))) return hr;
+    const TLIBATTR lib = *attributes;
+    library->ReleaseTLibAttr(attributes);
+    return perUser ? UnRegisterTypeLibForUser(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind)
+                   : UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind);
 }
 
 } // namespace

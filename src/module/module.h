@@ -2,8 +2,8 @@
 // the per-user flag. One per process, alive while the module is loaded.
 #pragma once
 
-#include "pal/com/class_factory.h"
-#include "pal/com/com_ptr.h"
+#include "pal/class_factory.h"
+#include "pal/com_ptr.h"
 
 #include <array>
 #include <mutex>

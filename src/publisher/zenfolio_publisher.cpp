@@ -1,12 +1,14 @@
+#include "pal/com_ptr.h"
 #include "pal/wide_string.h"
 #include "publisher/zenfolio_publisher.h"
 
-#include "pal/com/activation.h"
-#include "pal/com/hresult_error.h"
-#include "pal/com/marshaler.h"
-#include "pal/resources/resources.h"
-#include "pal/text/compare.h"
-#include "pal/text/wide_format.h"
+#include <objbase.h>
+#include "pal/hresult_error.h"
+#include "pal/aggregated_marshaler.h"
+#include <windows.h>
+#include "pal/this_module.h"
+#include "pal/compare.h"
+#include "pal/wide_format.h"
 #include "contract/component_strings.h"
 #include "contract/host_event_reporter_holder.h"
 #include "preparation_summary.h"

@@ -1,9 +1,10 @@
+#include "pal/unique_internet.h"
 #include "pal/wide_string.h"
 #include "proxy_settings.h"
 
-#include "pal/base/last_error.h"
-#include "pal/com/global_memory.h"
-#include "pal/http/global_string.h"
+#include <windows.h>
+#include "pal/unique_global.h"
+#include "pal/global_string.h"
 
 #include <utility>
 #include <vector>
@@ -65,7 +66,7 @@ void ProxySettings::Clear() noexcept
 
 DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
 {
-    const pal::http::UniqueInternet temporary(session ? nullptr
+    const pal::UniqueInternet temporary(session ? nullptr
                                                       : WinHttpOpen(W("Orvana"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                                                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) session = temporary.get();

@@ -2,7 +2,7 @@
 // detection, then a configuration script, then the static settings.
 #pragma once
 
-#include "pal/http/winhttp.h"
+#include "pal/unique_internet.h"
 
 namespace orvana {
 

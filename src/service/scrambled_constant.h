@@ -4,7 +4,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/base/types.h"
+#include <windows.h>
 
 #include <array>
 #include <cstddef>

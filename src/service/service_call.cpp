@@ -1,4 +1,4 @@
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "service/soap_document.h"
 #include "service/soap_transport.h"
 

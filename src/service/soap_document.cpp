@@ -1,12 +1,15 @@
+#include "pal/bstr.h"
+#include "pal/variant.h"
 #include "pal/wide_string.h"
 #include "service/soap_document.h"
 
-#include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
-#include "pal/com/error_info.h"
-#include "pal/resources/resources.h"
-#include "pal/text/utf.h"
-#include "pal/text/wide_format.h"
+#include <objbase.h>
+#include "pal/com_ptr.h"
+#include <oleauto.h>
+#include <windows.h>
+#include "pal/this_module.h"
+#include "pal/utf.h"
+#include "pal/wide_format.h"
 #include "contract/component_strings.h"
 
 #include <cstdlib>

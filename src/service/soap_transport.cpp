@@ -1,10 +1,12 @@
+#include "pal/bstr.h"
+#include "pal/variant.h"
 #include "pal/wide_string.h"
 #include "service/soap_transport.h"
 
-#include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
-#include "pal/http/xml_http.h"
-#include "pal/text/wide_format.h"
+#include <objbase.h>
+#include "pal/com_ptr.h"
+#include <msxml6.h>
+#include "pal/wide_format.h"
 #include "proxy_settings.h"
 #include "scrambled_constant.h"
 #include "service/soap_document.h"

@@ -1,9 +1,10 @@
+#include "pal/com_ptr.h"
 #include "pal/wide_string.h"
 #include "service/zenfolio_proxy.h"
 
-#include "pal/base/last_error.h"
-#include "pal/com/hresult_error.h"
-#include "pal/com/marshaler.h"
+#include <windows.h>
+#include "pal/hresult_error.h"
+#include "pal/aggregated_marshaler.h"
 #include "contract/version_block.h"
 #include "service/soap_document.h"
 

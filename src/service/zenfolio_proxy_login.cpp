@@ -2,13 +2,14 @@
 // hands out a salt and a challenge; the host's hasher turns them and the
 // password into a proof; the service answers with the token every later
 // request carries.
+#include "pal/bstr.h"
+#include "pal/com_ptr.h"
 #include "pal/wide_string.h"
-#include "pal/com/activation.h"
-#include "pal/com/global_memory.h"
-#include "pal/com/hresult_error.h"
-#include "pal/com/stream.h"
-#include "pal/crypt/crypt_string.h"
-#include "pal/text/utf.h"
+#include <objbase.h>
+#include "pal/unique_global.h"
+#include "pal/hresult_error.h"
+#include <wincrypt.h>
+#include "pal/utf.h"
 #include "contract/host_interfaces.h"
 #include "service/soap_document.h"
 #include "service/zenfolio_proxy.h"

@@ -1,7 +1,7 @@
 #include "pal/wide_string.h"
 #include "settings/category_code.h"
 
-#include "pal/text/wide_format.h"
+#include "pal/wide_format.h"
 
 #include <limits>
 

@@ -2,7 +2,7 @@
 #include "settings/settings_store.h"
 
 #include "imaging/output_size.h"
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 
 #include <array>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/com/stream.h"
+#include <objbase.h>
 
 #include <optional>
 #include <span>

@@ -1,6 +1,6 @@
 // orvana-host settings: what it writes must be what a plug-in reading the
 // registry finds, and show must report the key as it is.
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "settings/settings_store.h"
 #include "tests/host/host_program.h"
 #include "tests/support/registry_tree.h"

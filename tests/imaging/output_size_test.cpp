@@ -1,6 +1,6 @@
 // Output size presets and size texts, in the locales whose separators differ.
 #include "imaging/output_size.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 #include "tests/support/locale_test.h"
 #include "tests/support/plain_drop_down_list.h"
 

@@ -1,12 +1,15 @@
 // The publisher as the host sees it: created through the registry, initialised
 // with the reference host's object and a state stream.
+#include "pal/bstr.h"
+#include "pal/variant.h"
+#include "pal/com_ptr.h"
 #include "host/event_reporter.h"
 #include "host/publishing_host.h"
 #include "pal/com/activation.h"
-#include "pal/com/class_factory.h"
+#include "pal/class_factory.h"
 #include "pal/com/error_info.h"
-#include "pal/com/marshaler.h"
-#include "pal/registry/registry.h"
+#include "pal/aggregated_marshaler.h"
+#include "pal/registry_key.h"
 #include "contract/orvana_publishing.h"
 #include "settings/crc4.h"
 #include "settings/publisher_state.h"

@@ -1,6 +1,6 @@
 // Proxy discovery for the service's endpoint, with the platform's settings
 // taken from the environment.
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 #include "service/proxy_settings.h"
 #include "service/soap_transport.h"
 #include "tests/support/proxy_environment.h"

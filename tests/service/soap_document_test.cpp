@@ -1,9 +1,10 @@
 // Request templates filled by XPath and replies reduced to their result, on
 // the platform's DOM.
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "pal/com/error_info.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 #include "service/soap_document.h"
 #include "tests/support/temporary_prefix.h"
 

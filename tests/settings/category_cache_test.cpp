@@ -1,5 +1,6 @@
 // The category cache in the settings key: filling the three lists from it,
 // remembering and restoring choices, and downloading it from the emulator.
+#include "pal/registry_key.h"
 #include "emulator/categories.h"
 #include "settings/category_cache.h"
 #include "settings/settings_store.h"

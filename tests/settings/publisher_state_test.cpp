@@ -1,6 +1,6 @@
 // The state record in the host's stream: its exact encoding, records that
 // load nothing, and damaged fields.
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "settings/publisher_state.h"
 
 #include <gtest/gtest.h>

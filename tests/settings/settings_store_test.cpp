@@ -1,6 +1,6 @@
 // The preparation settings in the per-user key, read and written through the
 // registry store.
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "settings/settings_store.h"
 #include "tests/support/locale_test.h"
 #include "tests/support/registry_tree.h"

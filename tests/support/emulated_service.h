@@ -6,7 +6,7 @@
 #include "emulator/service_emulator.h"
 #include "host/host_classes.h"
 #include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "service/zenfolio_proxy.h"
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"

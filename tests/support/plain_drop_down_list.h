@@ -3,7 +3,7 @@
 // selection follows its item when others are inserted before it.
 #pragma once
 
-#include "pal/text/case_fold.h"
+#include "pal/case_fold.h"
 #include "contract/drop_down_list.h"
 
 #include <algorithm>

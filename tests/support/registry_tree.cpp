@@ -1,6 +1,7 @@
+#include "pal/registry_key.h"
 #include "tests/support/registry_tree.h"
 
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 #include <cstdio>

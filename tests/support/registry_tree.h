@@ -2,7 +2,7 @@
 // subtrees as sorted text lines.
 #pragma once
 
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 
 #include <filesystem>
 #include <optional>

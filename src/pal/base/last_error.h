@@ -2,7 +2,7 @@
 // layer (WinHTTP, number formatting) set when they fail.
 #pragma once
 
-#include "pal/base/types.h"
+#include "types.h"
 
 STDAPI_(DWORD) GetLastError();
 STDAPI_(void) SetLastError(DWORD dwErrCode);

@@ -1,4 +1,4 @@
-#include "pal/base/thread_locale.h"
+#include "pal/scoped_thread_locale.h"
 
 namespace {
 thread_local LCID t_locale = LOCALE_USER_DEFAULT;

@@ -1,10 +1,11 @@
+#include "pal/guid_text.h"
 #include "pal/com/activation.h"
 
-#include "pal/com/class_factory.h"
-#include "pal/com/com_ptr.h"
-#include "pal/registry/registry.h"
+#include "pal/class_factory.h"
+#include "pal/com_ptr.h"
+#include "pal/registry_key.h"
 #include "pal/resources/module_file.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <atomic>
 #include <cstdint>

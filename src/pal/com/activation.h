@@ -3,7 +3,7 @@
 // the calling program registers for its own classes.
 #pragma once
 
-#include "pal/com/unknown.h"
+#include "unknown.h"
 
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;

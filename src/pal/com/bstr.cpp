@@ -1,4 +1,4 @@
-#include "pal/com/bstr.h"
+#include "pal/bstr.h"
 
 #include <cstdlib>
 #include <cstring>

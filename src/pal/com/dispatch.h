@@ -4,7 +4,7 @@
 // answer from it, with the members the component and its registration use.
 #pragma once
 
-#include "pal/com/variant.h"
+#include "variant.h"
 
 #include <span>
 
@@ -127,59 +127,6 @@ PAL_DECLARE_IID(ITypeLib, "00020402-0000-0000-C000-000000000046");
 
 // The proxy/stub class of automation interfaces, written by type-library registration.
 inline constexpr CLSID CLSID_PSOAInterface = pal::MakeGuid("00020424-0000-0000-C000-000000000046");
-
-namespace pal {
-
-// Calls one method on an instance with arguments already coerced to the
-// declared types (in declaration order); writes the retval, if any, to result.
-using InvokeFunction = HRESULT (*)(void* instance, VARIANT* arguments, VARIANT* result);
-
-struct ParameterDescription {
-    const char16_t* name;
-    VARTYPE type; // the VARIANT type an argument is coerced to
-};
-
-struct FunctionDescription {
-    const char16_t* name;
-    DISPID id;
-    UINT vtableSlot;
-    const char16_t* helpString;
-    std::span<const ParameterDescription> parameters; // [in] parameters only
-    VARTYPE resultType;                               // VT_EMPTY without [out, retval]
-    InvokeFunction invoke;
-};
-
-struct EnumValueDescription {
-    const char16_t* name;
-    LONG value;
-};
-
-struct TypeDescription {
-    TYPEKIND kind;
-    const char16_t* name;
-    GUID guid;
-    const char16_t* helpString;
-    WORD flags;
-    std::span<const FunctionDescription> functions; // interfaces
-    std::span<const EnumValueDescription> values;   // enumerations
-    const GUID* defaultInterface;                   // coclasses
-};
-
-struct TypeLibraryDescription {
-    const char16_t* name;
-    GUID libid;
-    WORD majorVersion;
-    WORD minorVersion;
-    LCID lcid;
-    SYSKIND syskind;
-    const char16_t* helpString;
-    std::span<const TypeDescription> types;
-};
-
-// An ITypeLib over a static description (which must outlive it).
-HRESULT CreateTypeLib(const TypeLibraryDescription& description, ITypeLib** ppTLib);
-
-} // namespace pal
 
 enum REGKIND : DWORD { REGKIND_DEFAULT = 0, REGKIND_REGISTER = 1, REGKIND_NONE = 2 };
 

@@ -1,7 +1,8 @@
+#include "pal/bstr.h"
 #include "pal/com/error_info.h"
 
-#include "pal/com/com_ptr.h"
-#include "pal/com/object.h"
+#include "pal/com_ptr.h"
+#include "pal/object.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,8 +1,8 @@
 // Thread error information: SetErrorInfo/GetErrorInfo and the error object.
 #pragma once
 
-#include "pal/com/bstr.h"
-#include "pal/com/unknown.h"
+#include "bstr.h"
+#include "unknown.h"
 
 struct IErrorInfo : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetGUID(GUID* pGUID) = 0;

@@ -1,8 +1,8 @@
 #include "pal/base/unique_fd.h"
-#include "pal/com/object.h"
+#include "pal/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 #include <atomic>

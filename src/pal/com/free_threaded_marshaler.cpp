@@ -1,5 +1,5 @@
-#include "pal/com/com_ptr.h"
-#include "pal/com/marshaler.h"
+#include "pal/com_ptr.h"
+#include "pal/aggregated_marshaler.h"
 
 #include <atomic>
 #include <new>

@@ -1,4 +1,4 @@
-#include "pal/com/global_memory.h"
+#include "pal/unique_global.h"
 
 #include <algorithm>
 #include <cstdlib>

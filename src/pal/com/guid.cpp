@@ -1,4 +1,5 @@
 #include "pal/com/guid.h"
+#include "pal/guid_text.h"
 
 namespace {
 
@@ -111,13 +112,6 @@ HRESULT IIDFromString(LPCOLESTR psz, IID* piid)
 }
 
 namespace pal {
-
-std::u16string GuidToString(REFGUID guid)
-{
-    std::u16string text(kBracedLength, u'\0');
-    FormatBraced(guid, text.data());
-    return text;
-}
 
 bool TryParseGuid(std::u16string_view text, GUID& out)
 {

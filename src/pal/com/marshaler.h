@@ -3,7 +3,7 @@
 // marshaled form is the pointer itself.
 #pragma once
 
-#include "pal/com/stream.h"
+#include "stream.h"
 
 struct IMarshal : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetUnmarshalClass(REFIID riid, void* pv, DWORD dwDestContext, void* pvDestContext,
@@ -29,18 +29,3 @@ constexpr DWORD MSHLFLAGS_NORMAL = 0;
 // Creates the marshaler aggregated into punkOuter; *ppunkMarshal is its inner unknown.
 STDAPI CoCreateFreeThreadedMarshaler(IUnknown* punkOuter, IUnknown** ppunkMarshal);
 
-namespace pal {
-
-// IMarshal for the QueryInterfaceExtra of an object that aggregates the
-// marshaler (given by its inner unknown, null before FinalConstruct): the
-// reference the marshaler adds is dropped, because the object's own
-// QueryInterface adds the caller's.
-inline HRESULT QueryAggregatedMarshaler(IUnknown* marshaler, REFIID riid, void** ppv) noexcept
-{
-    if (riid != IID_IMarshal || !marshaler) return E_NOINTERFACE;
-    const HRESULT hr = marshaler->QueryInterface(riid, ppv);
-    if (SUCCEEDED(hr)) static_cast<IUnknown*>(*ppv)->Release();
-    return hr;
-}
-
-} // namespace pal

@@ -1,5 +1,6 @@
-#include "pal/com/global_memory.h"
-#include "pal/com/object.h"
+#include "pal/com_ptr.h"
+#include "pal/unique_global.h"
+#include "pal/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
 

@@ -1,7 +1,7 @@
 // ISequentialStream and IStream, and the memory and file streams that create them.
 #pragma once
 
-#include "pal/com/unknown.h"
+#include "unknown.h"
 
 enum STREAM_SEEK : DWORD { STREAM_SEEK_SET = 0, STREAM_SEEK_CUR = 1, STREAM_SEEK_END = 2 };
 enum STATFLAG : DWORD { STATFLAG_DEFAULT = 0, STATFLAG_NONAME = 1 };

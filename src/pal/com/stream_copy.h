@@ -3,7 +3,7 @@
 // shares the source's storage.
 #pragma once
 
-#include "pal/com/stream.h"
+#include "stream.h"
 
 namespace pal {
 

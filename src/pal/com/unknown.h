@@ -1,7 +1,8 @@
 // IUnknown and IClassFactory, and the interface-identity trait the templates use.
 #pragma once
 
-#include "pal/com/guid.h"
+#include "guid.h"
+#include "pal/interface_id.h"
 
 // Interfaces carry no virtual destructor: their vtable is exactly their slots.
 struct IUnknown {
@@ -22,16 +23,6 @@ struct IClassFactory : IUnknown {
     ~IClassFactory() = default;
 };
 
-namespace pal {
-// Each interface declares its IID through this trait (see PAL_DECLARE_IID).
-template <typename Interface> struct InterfaceId;
-} // namespace pal
-
-#define PAL_DECLARE_IID(Interface, text)                                                                               \
-    template <> struct pal::InterfaceId<Interface> {                                                                   \
-        static constexpr IID value = pal::MakeGuid(text);                                                              \
-    };                                                                                                                 \
-    inline constexpr IID IID_##Interface = pal::InterfaceId<Interface>::value
 
 #define __uuidof(Interface) (pal::InterfaceId<Interface>::value)
 

@@ -1,4 +1,4 @@
-#include "pal/com/variant.h"
+#include "pal/variant.h"
 
 #include <charconv>
 #include <cstring>

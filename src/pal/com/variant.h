@@ -1,8 +1,8 @@
 // VARIANT: the subset of automation types that IDispatch::Invoke carries here.
 #pragma once
 
-#include "pal/com/bstr.h"
-#include "pal/com/unknown.h"
+#include "bstr.h"
+#include "unknown.h"
 
 struct IDispatch;
 
@@ -95,15 +95,3 @@ STDAPI VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);
 // sources; pvargDest may equal pvarSrc. DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW otherwise.
 STDAPI VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt);
 
-namespace pal {
-
-// Owning VARIANT.
-class Variant : public VARIANT {
-  public:
-    Variant() noexcept { VariantInit(this); }
-    ~Variant() { VariantClear(this); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-};
-
-} // namespace pal

@@ -1,7 +1,7 @@
 // Base64 text to bytes, as the platform's string-to-binary conversion does it.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 constexpr DWORD CRYPT_STRING_BASE64 = 0x00000001;
 

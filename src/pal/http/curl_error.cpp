@@ -1,6 +1,6 @@
 #include "pal/http/curl_error.h"
 
-#include "pal/http/winhttp.h"
+#include "pal/unique_internet.h"
 
 namespace pal::http {
 

@@ -1,7 +1,7 @@
 // libcurl's results in the WinHTTP error numbers the component expects.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <curl/curl.h>
 

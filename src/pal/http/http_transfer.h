@@ -2,7 +2,7 @@
 // caller built it, through exactly the proxy the caller chose.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // life as another object.
 #pragma once
 
-#include "pal/http/winhttp.h"
+#include "winhttp.h"
 
 #include <memory>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "pal/http/response_text.h"
 
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -3,8 +3,8 @@
 // FALSE/null and leave the reason in GetLastError.
 #pragma once
 
-#include "pal/base/last_error.h"
-#include "pal/base/types.h"
+#include "../base/last_error.h"
+#include "../base/types.h"
 
 #include <memory>
 
@@ -99,12 +99,3 @@ STDAPI_(BOOL)
 WinHttpGetProxyForUrl(HINTERNET hSession, LPCWSTR lpcwszUrl, WINHTTP_AUTOPROXY_OPTIONS* pAutoProxyOptions,
                       WINHTTP_PROXY_INFO* pProxyInfo);
 
-namespace pal::http {
-
-struct InternetCloser {
-    void operator()(HINTERNET handle) const noexcept { WinHttpCloseHandle(handle); }
-};
-// Closes an HINTERNET on every path.
-using UniqueInternet = std::unique_ptr<void, InternetCloser>;
-
-} // namespace pal::http

@@ -1,10 +1,10 @@
 // The user's proxy configuration and automatic proxy discovery.
-#include "pal/http/global_string.h"
+#include "pal/global_string.h"
 #include "pal/http/internet_handle.h"
-#include "pal/http/winhttp.h"
+#include "pal/unique_internet.h"
 #include "pal/proxy/url_parts.h"
 #include "pal/proxy/user_proxy_config.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 // WinHttpOpen, time-outs, the proxy option and closing handles.
-#include "pal/http/global_string.h"
+#include "pal/global_string.h"
 #include "pal/http/internet_handle.h"
-#include "pal/http/winhttp.h"
-#include "pal/text/utf.h"
+#include "pal/unique_internet.h"
+#include "pal/utf.h"
 
 #include <new>
 

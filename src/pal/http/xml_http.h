@@ -3,10 +3,9 @@
 // identifiers the component tries in turn.
 #pragma once
 
-#include "pal/xml/msxml.h"
+#include "../xml/msxml.h"
 
 // Asked for a reply that has not arrived (before a successful send).
-inline constexpr HRESULT E_PENDING = HR(0x8000000A);
 
 struct IXMLHTTPRequest : IDispatch {
     // Synchronous only: varAsync must be false (missing means true); E_NOTIMPL otherwise.

@@ -7,10 +7,11 @@
 // from another thread (abort() included) waits for a send in progress.
 #pragma once
 
-#include "pal/com/object.h"
-#include "pal/http/http_transfer.h"
-#include "pal/http/internet_handle.h"
-#include "pal/http/xml_http.h"
+#include "pal/com_ptr.h"
+#include "pal/object.h"
+#include "http_transfer.h"
+#include "internet_handle.h"
+#include "xml_http.h"
 
 #include <mutex>
 

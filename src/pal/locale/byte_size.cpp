@@ -1,6 +1,6 @@
 #include "pal/locale/decimal_format.h"
 #include "pal/locale/number_format.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 #include <array>

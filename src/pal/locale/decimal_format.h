@@ -1,7 +1,7 @@
 // A decimal number written by a number format.
 #pragma once
 
-#include "pal/locale/locale_number_format.h"
+#include "locale_number_format.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // NUMBERFMTW value (3).
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "pal/locale/locale_number_format.h"
 
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <cstdlib>
 #include <iconv.h>

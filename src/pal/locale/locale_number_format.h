@@ -1,8 +1,8 @@
 // The number format of a locale identifier, as the formatting calls apply it.
 #pragma once
 
-#include "pal/base/types.h"
-#include "pal/locale/digit_grouping.h"
+#include "../base/types.h"
+#include "digit_grouping.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "pal/base/last_error.h"
 #include "pal/locale/decimal_format.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 #include <cstring>

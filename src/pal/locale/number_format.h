@@ -5,7 +5,7 @@
 // switches them (tests do) sees the new format at once.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 using LCTYPE = DWORD;
 

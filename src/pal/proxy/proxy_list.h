@@ -7,7 +7,7 @@
 // "," or white space (see IsBypassed).
 #pragma once
 
-#include "pal/proxy/url_parts.h"
+#include "url_parts.h"
 
 #include <string>
 #include <string_view>

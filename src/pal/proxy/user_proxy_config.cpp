@@ -1,7 +1,7 @@
 #include "pal/proxy/user_proxy_config.h"
 
 #include "pal/proxy/proxy_list.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -4,9 +4,9 @@
 // is the order enumeration returns.
 #pragma once
 
-#include "pal/base/types.h"
-#include "pal/registry/names.h"
-#include "pal/registry/sqlite.h"
+#include "../base/types.h"
+#include "names.h"
+#include "sqlite.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -4,7 +4,7 @@
 // process that moves to another prefix moves to that prefix's hives.
 #pragma once
 
-#include "pal/registry/hive.h"
+#include "hive.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 
 #include "pal/base/handle_table.h"
 #include "pal/registry/hive_files.h"
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "pal/registry/status.h"
 
 namespace pal::registry {

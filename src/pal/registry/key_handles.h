@@ -5,9 +5,9 @@
 // being followed, even once its slot holds another key.
 #pragma once
 
-#include "pal/base/types.h"
-#include "pal/registry/hive.h"
-#include "pal/registry/names.h"
+#include "../base/types.h"
+#include "hive.h"
+#include "names.h"
 
 #include <memory>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "pal/registry/names.h"
 
 #include "pal/registry/status.h"
-#include "pal/text/case_fold.h"
-#include "pal/text/utf.h"
+#include "pal/case_fold.h"
+#include "pal/utf.h"
 
 namespace pal::registry {
 

@@ -2,7 +2,7 @@
 // subkey path passes before any hive is touched.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <cstddef>
 #include <string>

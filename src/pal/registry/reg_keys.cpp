@@ -3,10 +3,10 @@
 // has a class, and every key persists.
 #include "pal/registry/key_handles.h"
 #include "pal/registry/names.h"
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "pal/registry/session.h"
 #include "pal/registry/status.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 

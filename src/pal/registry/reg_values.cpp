@@ -3,7 +3,7 @@
 // cbData, as on Windows.
 #include "pal/registry/key_handles.h"
 #include "pal/registry/names.h"
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "pal/registry/session.h"
 #include "pal/registry/status.h"
 

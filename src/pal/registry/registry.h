@@ -6,7 +6,7 @@
 // from any thread or process.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <string>
 #include <string_view>
@@ -70,53 +70,3 @@ RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserv
                  LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen,
                  LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime);
 
-namespace pal {
-
-// Owning registry key handle.
-class RegKey {
-  public:
-    RegKey() noexcept = default;
-    explicit RegKey(HKEY key) noexcept : key_(key) {}
-    RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    RegKey& operator=(RegKey&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { Close(); }
-
-    void Close() noexcept
-    {
-        if (key_) RegCloseKey(std::exchange(key_, nullptr));
-    }
-    HKEY Get() const noexcept { return key_; }
-    PHKEY ReleaseAndGetAddressOf() noexcept
-    {
-        Close();
-        return &key_;
-    }
-    explicit operator bool() const noexcept { return key_ != nullptr; }
-
-  private:
-    HKEY key_ = nullptr;
-};
-
-// A REG_SZ value, its terminator counted in the size as readers expect.
-inline LSTATUS SetStringValue(HKEY key, const char16_t* name, std::u16string_view value)
-{
-    const std::u16string data(value);
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>((data.size() + 1) * sizeof(char16_t)));
-}
-
-inline LSTATUS SetDWORDValue(HKEY key, const char16_t* name, DWORD value)
-{
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-}
-
-} // namespace pal

@@ -15,8 +15,8 @@
 // The user hive's transaction is always begun before the machine hive's.
 #pragma once
 
-#include "pal/registry/hive.h"
-#include "pal/registry/key_handles.h"
+#include "hive.h"
+#include "key_handles.h"
 
 #include <optional>
 #include <span>

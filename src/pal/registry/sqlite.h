@@ -2,7 +2,7 @@
 // throws the registry status it maps to (see status.h).
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <cstdint>
 #include <memory>

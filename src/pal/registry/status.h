@@ -2,7 +2,7 @@
 // Reg* call with; Guard, at each entry point, turns it back into the result.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <new>
 

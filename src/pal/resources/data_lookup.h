@@ -1,7 +1,7 @@
 // Lookup of data resources by type name and number, shared by FindResourceW and LoadImageW.
 #pragma once
 
-#include "pal/resources/resources.h"
+#include "resources.h"
 
 #include <optional>
 

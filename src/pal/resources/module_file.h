@@ -2,7 +2,7 @@
 // HINSTANCE (the address of a resource table) and the dynamic loader.
 #pragma once
 
-#include "pal/resources/resources.h"
+#include "resources.h"
 
 #include <filesystem>
 #include <memory>

@@ -2,7 +2,7 @@
 // module defines both symbols; pal's own code reads g_palModuleResources.
 #pragma once
 
-#include "pal/resources/resources.h"
+#include "resources.h"
 
 extern "C" {
 

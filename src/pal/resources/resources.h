@@ -5,7 +5,7 @@
 // HINSTANCE is the address of that table.
 #pragma once
 
-#include "pal/base/types.h"
+#include "../base/types.h"
 
 #include <span>
 #include <string_view>
@@ -93,11 +93,6 @@ extern "C" __attribute__((visibility("hidden"))) const pal::ModuleResources g_pa
 
 namespace pal {
 
-// The HINSTANCE of the module this code is compiled into.
-inline HINSTANCE ThisModule() noexcept
-{
-    return reinterpret_cast<HINSTANCE>(const_cast<ModuleResources*>(&g_palModuleResources));
-}
 // The resource table behind an HINSTANCE; null names the main program, whose
 // table is found only when it exports it (executables that embed resources do).
 const ModuleResources& ResourcesOf(HINSTANCE module) noexcept;

@@ -3,7 +3,7 @@
 // zero-terminated key, padding to 32 bits, the value, padding, the children.
 #pragma once
 
-#include "pal/resources/resources.h"
+#include "resources.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "pal/resources/module_file.h"
 #include "pal/resources/version_block.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,13 @@
-// Stand-in for the system header of the same name: the Windows API subset
-// this layer provides.
+// Stand-ins for the system headers of the same names: each gathers the part of
+// the Windows API subset this layer provides that the real header declares.
+// Component code includes these names and nothing else of the layer but the
+// kit (pal/include), so on Windows the same lines take the system's headers.
 #pragma once
 
+#include "../base/last_error.h"
+#include "../base/thread_locale.h"
 #include "../base/types.h"
+#include "../com/global_memory.h"
+#include "../locale/number_format.h"
+#include "../registry/registry.h"
+#include "../resources/resources.h"

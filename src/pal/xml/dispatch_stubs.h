@@ -3,7 +3,7 @@
 // E_NOTIMPL.
 #pragma once
 
-#include "pal/com/dispatch.h"
+#include "../com/dispatch.h"
 
 namespace pal::xml {
 

@@ -3,8 +3,8 @@
 // unlinked subtrees alive exactly as long as a node object points into them.
 #pragma once
 
-#include "pal/xml/libxml_ptr.h"
-#include "pal/xml/selection_namespaces.h"
+#include "libxml_ptr.h"
+#include "selection_namespaces.h"
 
 #include <mutex>
 #include <set>

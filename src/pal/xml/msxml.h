@@ -4,7 +4,7 @@
 // members present; nodes derive from IDispatch as the DOM's do.
 #pragma once
 
-#include "pal/com/dispatch.h"
+#include "../com/dispatch.h"
 
 struct IXMLDOMNodeList;
 struct IXMLDOMElement;

@@ -1,6 +1,7 @@
 // Node lists hold an object for every node they were made with: a snapshot,
 // where the DOM's childNodes would follow later changes.
-#include "pal/com/object.h"
+#include "pal/com_ptr.h"
+#include "pal/object.h"
 #include "pal/xml/dispatch_stubs.h"
 #include "pal/xml/node_access.h"
 

@@ -2,10 +2,11 @@
 // document's mutex and runs the matching operation on the object's target.
 #pragma once
 
-#include "pal/com/hresult_error.h"
-#include "pal/xml/dispatch_stubs.h"
-#include "pal/xml/node_access.h"
-#include "pal/xml/node_operations.h"
+#include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
+#include "dispatch_stubs.h"
+#include "node_access.h"
+#include "node_operations.h"
 
 namespace pal::xml {
 

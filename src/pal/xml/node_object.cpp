@@ -1,7 +1,8 @@
 // Objects for the nodes of a document. Each counts itself with the document
 // core for as long as it lives, which keeps an unlinked subtree it points
 // into from being freed, and holds the core, which keeps the whole document.
-#include "pal/com/object.h"
+#include "pal/com_ptr.h"
+#include "pal/object.h"
 #include "pal/xml/dom_string.h"
 #include "pal/xml/node_methods.h"
 

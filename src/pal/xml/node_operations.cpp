@@ -1,3 +1,4 @@
+#include "pal/com_ptr.h"
 #include "pal/xml/node_operations.h"
 
 #include "pal/xml/dom_string.h"

@@ -3,8 +3,8 @@
 // node where there is none.
 #pragma once
 
-#include "pal/xml/document_core.h"
-#include "pal/xml/msxml.h"
+#include "document_core.h"
+#include "msxml.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // DTD, no entities from outside.
 #pragma once
 
-#include "pal/xml/libxml_ptr.h"
+#include "libxml_ptr.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 // XPath 1.0 selection relative to a node, with the document's prefix bindings.
 #pragma once
 
-#include "pal/base/types.h"
-#include "pal/xml/selection_namespaces.h"
+#include "../base/types.h"
+#include "selection_namespaces.h"
 
 #include <libxml/tree.h>
 #include <string>

@@ -1,4 +1,5 @@
-#include "pal/com/com_ptr.h"
+#include "pal/bstr.h"
+#include "pal/com_ptr.h"
 #include "pal/com/error_info.h"
 
 #include <gtest/gtest.h>

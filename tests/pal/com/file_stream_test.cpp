@@ -1,4 +1,5 @@
-#include "pal/text/utf.h"
+#include "pal/com_ptr.h"
+#include "pal/utf.h"
 #include "stream_test_support.h"
 #include "tests/support/temporary_prefix.h"
 

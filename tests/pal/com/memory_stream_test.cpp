@@ -1,5 +1,6 @@
 // Global memory blocks and the memory streams over them.
-#include "pal/com/global_memory.h"
+#include "pal/com_ptr.h"
+#include "pal/unique_global.h"
 #include "stream_test_support.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 // it is asked whether it can go, as a module revoking or creating classes
 // from there does.
 #include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 
 #define TEST_EXPORT extern "C" __attribute__((visibility("default")))
 

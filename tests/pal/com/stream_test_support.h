@@ -1,7 +1,7 @@
 // Helpers shared by the stream tests.
 #pragma once
 
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "pal/com/stream.h"
 
 #include <gtest/gtest.h>

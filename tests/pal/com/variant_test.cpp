@@ -1,6 +1,6 @@
 // BSTRs, and VARIANTs with their conversions and the references they hold.
-#include "pal/com/bstr.h"
-#include "pal/com/variant.h"
+#include "pal/bstr.h"
+#include "pal/variant.h"
 
 #include <atomic>
 #include <cstring>

@@ -1,6 +1,6 @@
 // WinHTTP session handles, the proxy option and automatic discovery.
-#include "pal/com/global_memory.h"
-#include "pal/http/winhttp.h"
+#include "pal/unique_global.h"
+#include "pal/unique_internet.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,9 +1,10 @@
 // XML HTTP request objects against loopback servers, each test in a fresh
 // prefix without proxy variables: what goes on the wire, how the reply reads
 // back, which proxy a request takes, and how failures and misuse are answered.
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
-#include "pal/http/winhttp.h"
+#include "pal/com_ptr.h"
+#include "pal/unique_internet.h"
 #include "pal/http/xml_http.h"
 #include "tests/pal/http/loopback_server.h"
 #include "tests/support/proxy_environment.h"

@@ -1,6 +1,6 @@
 // Running registry scripts: what registration writes, what unregistration
 // removes and keeps, where HKCR goes, and scripts that must not run.
-#include "pal/registrar/registrar.h"
+#include "pal/registrar.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/temporary_prefix.h"
 

@@ -1,3 +1,4 @@
+#include "pal/registry_key.h"
 #include "registry_fixture.h"
 
 // Each test starts with both classes keys present and open.

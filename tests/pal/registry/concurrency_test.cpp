@@ -1,3 +1,4 @@
+#include "pal/registry_key.h"
 #include "pal/base/unique_fd.h"
 #include "registry_fixture.h"
 

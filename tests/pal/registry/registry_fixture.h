@@ -2,7 +2,7 @@
 // afterwards, and reaches the registry only through the Reg* functions.
 #pragma once
 
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>

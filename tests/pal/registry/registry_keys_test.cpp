@@ -1,3 +1,4 @@
+#include "pal/registry_key.h"
 #include "pal/wide_string.h"
 #include "registry_fixture.h"
 

@@ -1,3 +1,4 @@
+#include "pal/registry_key.h"
 #include "registry_fixture.h"
 
 using RegistryValues = RegistryTest;

@@ -1,6 +1,7 @@
 // The component's texts as the component reads them; its version and icon are
 // read through the component itself in the publisher tests.
 #include "pal/resources/resources.h"
+#include "pal/this_module.h"
 
 #include <gtest/gtest.h>
 #include <string>

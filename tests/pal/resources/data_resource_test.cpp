@@ -1,4 +1,5 @@
 #include "pal/resources/resources.h"
+#include "pal/this_module.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "pal/resources/icon_file.h"
 #include "pal/resources/resources.h"
+#include "pal/this_module.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,6 +1,8 @@
+#include "pal/type_library_description.h"
 #include "pal/com/dispatch.h"
 #include "pal/resources/resources.h"
-#include "pal/text/utf.h"
+#include "pal/this_module.h"
+#include "pal/utf.h"
 
 #include <dlfcn.h>
 #include <filesystem>

@@ -1,4 +1,5 @@
 #include "pal/resources/resources.h"
+#include "pal/this_module.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,7 @@
 #include "pal/resources/resources.h"
-#include "pal/text/utf.h"
-#include "pal/text/wide_format.h"
+#include "pal/this_module.h"
+#include "pal/utf.h"
+#include "pal/wide_format.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

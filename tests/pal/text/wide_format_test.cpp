@@ -1,4 +1,5 @@
-#include "pal/text/wide_format.h"
+#include "pal/wide_format.h"
+#include <strsafe.h>
 
 #include <climits>
 #include <cstdint>

@@ -1,4 +1,7 @@
 // Document classes, loading, properties, selection and serialisation.
+#include "pal/bstr.h"
+#include "pal/variant.h"
+#include "pal/com_ptr.h"
 #include "pal/com/dispatch.h"
 #include "tests/pal/xml/dom_fixture.h"
 

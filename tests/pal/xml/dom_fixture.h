@@ -2,8 +2,9 @@
 // CoCreateInstance, in a prefix of their own, and read results as UTF-16.
 #pragma once
 
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
-#include "pal/com/com_ptr.h"
+#include "pal/com_ptr.h"
 #include "pal/xml/msxml.h"
 #include "tests/support/temporary_prefix.h"
 

@@ -1,6 +1,8 @@
 // Changing a tree (filling a list from its prototype is covered by the SOAP
 // document tests), nodes outliving their tree, and documents used from several
 // threads; the sanitizer build is what proves the last two.
+#include "pal/bstr.h"
+#include "pal/com_ptr.h"
 #include "tests/pal/xml/dom_fixture.h"
 
 #include <thread>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/base/types.h"
+#include <windows.h>
 
 #include <optional>
 #include <string>

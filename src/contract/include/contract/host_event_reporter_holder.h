@@ -3,7 +3,7 @@
 // or when the module unloads. When it cannot be created nothing is reported.
 #pragma once
 
-#include "pal/base/types.h"
+#include <windows.h>
 
 class HostEventReporterHolder {
   public:

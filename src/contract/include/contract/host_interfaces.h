@@ -3,8 +3,8 @@
 // the called ones sit at their fixed positions.
 #pragma once
 
-#include "pal/com/bstr.h"
-#include "pal/com/stream.h"
+#include "pal/bstr.h"
+#include <objbase.h>
 
 struct HostImageInfo; // the item record the host fills
 

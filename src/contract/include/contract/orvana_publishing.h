@@ -2,9 +2,9 @@
 // identifiers, enumerations and the three interfaces it defines, in slot order.
 #pragma once
 
-#include "pal/com/bstr.h"
-#include "pal/com/dispatch.h"
-#include "pal/com/stream.h"
+#include "pal/bstr.h"
+#include <oleauto.h>
+#include <objbase.h>
 
 struct IXMLDOMNode;
 
@@ -97,6 +97,3 @@ inline constexpr GUID APPID_OrvanaPublishToZenfolio = pal::MakeGuid("8C304162-5E
 
 // The host's component category of publishing plug-ins.
 inline constexpr GUID CATID_OrvanaPublishingPlugins = pal::MakeGuid("BF637495-81A2-40C3-9465-7281909FBECD");
-
-// The description behind TYPELIB 1 (type_library.cpp).
-extern "C" const pal::TypeLibraryDescription OrvanaTypeLibrary;

@@ -2,7 +2,7 @@
 // wiped before their memory goes back, on every path, thrown exceptions included.
 #pragma once
 
-#include "pal/com/bstr.h"
+#include "pal/bstr.h"
 #include "contract/secure_wipe.h"
 
 #include <span>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/locale/number_format.h"
+#include <windows.h>
 
 #include <string>
 

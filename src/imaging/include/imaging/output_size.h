@@ -5,7 +5,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/base/types.h"
+#include <windows.h>
 #include "contract/drop_down_list.h"
 
 #include <string>

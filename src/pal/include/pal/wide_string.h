@@ -1,4 +1,4 @@
-// Wide text spelled once for every platform: WCHAR is char16_t here and wchar_t
+// Wide text spelled once for every platform: WCHAR is WCHAR here and wchar_t
 // on Windows, so literals go through W() and strings through these aliases.
 #pragma once
 

@@ -1,7 +1,7 @@
 // Writing the module's generated C++ source and the depfile for the build.
 #pragma once
 
-#include "pal/resources/compiler/model.h"
+#include "model.h"
 
 #include <string>
 #include <string_view>

@@ -2,7 +2,7 @@
 
 #include "pal/resources/compiler/text_lines.h"
 #include "pal/resources/icon_file.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <algorithm>
 #include <map>

@@ -2,7 +2,7 @@
 // The formats are described in docs/resources.md.
 #pragma once
 
-#include "pal/resources/compiler/model.h"
+#include "model.h"
 
 #include <string_view>
 

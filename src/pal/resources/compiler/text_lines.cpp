@@ -1,7 +1,7 @@
 #include "pal/resources/compiler/text_lines.h"
 
 #include "pal/resources/compiler/model.h"
-#include "pal/text/utf.h"
+#include "pal/utf.h"
 
 #include <fstream>
 #include <sstream>

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/com/com_ptr.h"
-#include "pal/com/dispatch_impl.h"
-#include "pal/com/error_info.h"
-#include "pal/com/object.h"
+#include "pal/com_ptr.h"
+#include "pal/dispatch_impl.h"
+#include <oleauto.h>
+#include "pal/object.h"
 #include "contract/host_interfaces.h"
 #include "contract/orvana_publishing.h"
 #include "contract/version_block.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/xml/msxml.h"
+#include <msxml6.h>
 
 namespace orvana {
 

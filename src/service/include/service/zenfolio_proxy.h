@@ -5,10 +5,10 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/com/com_ptr.h"
-#include "pal/com/error_info.h"
-#include "pal/com/object.h"
-#include "pal/http/winhttp.h"
+#include "pal/com_ptr.h"
+#include <oleauto.h>
+#include "pal/object.h"
+#include "pal/unique_internet.h"
 #include "contract/orvana_publishing.h"
 #include "service/auto_reset_event.h"
 #include "service/soap_transport.h"
@@ -52,6 +52,6 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
     orvana::SoapClient client_;
     pal::WideString agent_;
     orvana::AutoResetEvent completion_; // signalled by the upload's transfer callbacks
-    pal::http::UniqueInternet session_; // the asynchronous session uploads go through
+    pal::UniqueInternet session_; // the asynchronous session uploads go through
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };

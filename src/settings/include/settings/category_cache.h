@@ -5,7 +5,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include "pal/registry/registry.h"
+#include "pal/registry_key.h"
 #include "contract/orvana_publishing.h"
 #include "contract/drop_down_list.h"
 

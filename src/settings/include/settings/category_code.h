@@ -4,7 +4,7 @@
 
 #include "pal/wide_string.h"
 #include "contract/drop_down_list.h"
-#include "pal/base/types.h"
+#include <windows.h>
 
 #include <string>
 #include <string_view>

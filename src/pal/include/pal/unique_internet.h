@@ -1,0 +1,17 @@
+// Owning WinHTTP handle.
+#pragma once
+
+#include <winhttp.h>
+
+#include <memory>
+
+namespace pal {
+
+struct InternetCloser {
+    void operator()(HINTERNET handle) const noexcept { WinHttpCloseHandle(handle); }
+};
+// Closes an HINTERNET on every path.
+using UniqueInternet = std::unique_ptr<void, InternetCloser>;
+
+} // namespace pal
+

@@ -1,0 +1,4 @@
+// Stand-in for the system header of the same name (see windows.h).
+#pragma once
+
+#include "../com/unknown.h"
