@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake --preset
 
-.PHONY: all bootstrap build test demo sanitize test-sanitize tsan test-tsan fuzz-build fuzz clean
+.PHONY: all bootstrap build test demo sanitize test-sanitize tsan test-tsan check-windows fuzz-build fuzz clean
 
 all: build
 
@@ -37,6 +37,12 @@ tsan: bootstrap
 test-tsan: tsan
 	@ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
 
+# The component's layers and the kit compiled for Windows with mingw-w64
+# against the real Windows headers, object files only (windows/compile-check.sh).
+check-windows:
+	@scripts/bootstrap.sh windows
+	@windows/compile-check.sh build-windows
+
 # Each fuzz target, built with clang, libFuzzer and the address and
 # undefined-behaviour sanitizers, runs FUZZ_SECONDS seconds. The seeds under
 # fuzz/corpus/ are only read; what the fuzzer adds goes to build-fuzz/corpus/,
@@ -61,4 +67,4 @@ fuzz: fuzz-build
 	done
 
 clean:
-	@rm -rf build build-sanitize build-tsan build-fuzz
+	@rm -rf build build-sanitize build-tsan build-fuzz build-windows

@@ -4,8 +4,9 @@
 # dpkg and `locale -a`, which takes well under a second.
 set -euo pipefail
 
-# Usage: bootstrap.sh [fuzz]. The optional group adds what `make fuzz` needs:
-# clang and its runtime libraries, of which libFuzzer is one.
+# Usage: bootstrap.sh [fuzz] [windows]. The optional groups add what `make fuzz`
+# needs (clang and its runtime libraries, of which libFuzzer is one) and what
+# `make check-windows` needs (mingw-w64's compiler and Windows headers).
 packages=(
     build-essential cmake ninja-build pkg-config locales
     libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
@@ -14,8 +15,9 @@ packages=(
 for group in "$@"; do
     case "$group" in
     fuzz) packages+=(clang libclang-rt-dev) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev) ;;
     *)
-        echo "bootstrap: unknown package group '$group' (known: fuzz)" >&2
+        echo "bootstrap: unknown package group '$group' (known: fuzz, windows)" >&2
         exit 2
         ;;
     esac

@@ -53,7 +53,7 @@ HRESULT RegisterTypeLibrary(bool perUser)
     const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(path, hr);
     if (FAILED(hr)) return hr;
     return perUser ? RegisterTypeLibForUser(library.Get(), path.data(), nullptr)
-                   : RegisterTypeLib(library.Get(), path.c_str(), nullptr);
+                   : RegisterTypeLib(library.Get(), path.data(), nullptr);
 }
 
 // The library's identity comes from the library itself, as the system would

@@ -218,7 +218,7 @@ STDAPI LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID lcid, 
     return LoadTypeLibEx(path.c_str(), REGKIND_NONE, pptlib);
 }
 
-STDAPI RegisterTypeLib(ITypeLib* ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDir)
+STDAPI RegisterTypeLib(ITypeLib* ptlib, LPOLESTR szFullPath, LPOLESTR szHelpDir)
 {
     return Register(ptlib, szFullPath, szHelpDir, false);
 }

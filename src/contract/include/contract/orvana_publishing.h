@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pal/bstr.h"
+#include "pal/interface_id.h"
 #include <oleauto.h>
 #include <objbase.h>
 
