@@ -6,8 +6,8 @@
 // there fails with a description naming it.
 #include "pal/bstr.h"
 #include "pal/com/activation.h"
-#include "pal/com_ptr.h"
 #include "pal/com/error_info.h"
+#include "pal/com_ptr.h"
 #include "pal/utf.h"
 #include "service/soap_document.h"
 

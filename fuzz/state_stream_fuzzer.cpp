@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the state-record reader: it must never crash, leak
 // or read out of bounds, and whatever it accepts must save and load again to
 // the same record.
-#include "pal/com_ptr.h"
 #include "pal/com/stream.h"
+#include "pal/com_ptr.h"
 #include "settings/publisher_state.h"
 
 #include <cstdint>

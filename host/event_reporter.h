@@ -2,8 +2,8 @@
 // to a log file under the prefix, one line per event.
 #pragma once
 
-#include "pal/object.h"
 #include "contract/host_interfaces.h"
+#include "pal/object.h"
 
 #include <filesystem>
 

@@ -3,8 +3,8 @@
 // MD5 or with the service's proof digest (SHA-256), as raw bytes or Base64.
 #pragma once
 
-#include "pal/object.h"
 #include "contract/host_interfaces.h"
+#include "pal/object.h"
 
 namespace host {
 

@@ -2,8 +2,8 @@
 
 #include "host/event_reporter.h"
 #include "host/hasher.h"
-#include "pal/com/activation.h"
 #include "pal/class_factory.h"
+#include "pal/com/activation.h"
 #include "pal/com_ptr.h"
 #include "pal/hresult_error.h"
 

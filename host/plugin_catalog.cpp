@@ -1,9 +1,9 @@
-#include "pal/guid_text.h"
 #include "host/plugin_catalog.h"
 
+#include "contract/orvana_publishing.h"
+#include "pal/guid_text.h"
 #include "pal/registry_key.h"
 #include "pal/utf.h"
-#include "contract/orvana_publishing.h"
 
 namespace host {
 

@@ -1,6 +1,4 @@
-#include "pal/bstr.h"
-#include "pal/com_ptr.h"
-#include "pal/guid_text.h"
+#include "contract/orvana_publishing.h"
 #include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
@@ -9,10 +7,12 @@
 #include "host/publishing_host.h"
 #include "host/state_store.h"
 #include "pal/base/prefix.h"
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
+#include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "pal/hresult_error.h"
 #include "pal/utf.h"
-#include "contract/orvana_publishing.h"
 
 #include <cstdio>
 #include <iostream>

@@ -2,8 +2,8 @@
 // and the publishing log.
 #pragma once
 
-#include "pal/object.h"
 #include "contract/host_interfaces.h"
+#include "pal/object.h"
 
 #include <filesystem>
 #include <mutex>

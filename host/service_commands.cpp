@@ -1,17 +1,17 @@
 // orvana-host service: a console for the service client. It goes through the
 // same proxy object the publisher uses: log in, run one call, print the
 // result element as XML.
-#include "pal/bstr.h"
+#include "contract/orvana_publishing.h"
 #include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
 #include "host/text_file.h"
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
 #include "pal/hresult_error.h"
 #include "pal/utf.h"
 #include "pal/xml/msxml.h"
-#include "contract/orvana_publishing.h"
 
 #include <algorithm>
 #include <cstdio>

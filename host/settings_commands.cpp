@@ -1,12 +1,12 @@
 // settings: seed and inspect a plug-in's per-user settings key, which the
 // plug-in reads through the same registry store.
+#include "contract/orvana_publishing.h"
 #include "host/commands.h"
 #include "host/json_writer.h"
 #include "pal/com/guid.h"
 #include "pal/guid_text.h"
 #include "pal/registry_key.h"
 #include "pal/utf.h"
-#include "contract/orvana_publishing.h"
 
 #include <algorithm>
 #include <charconv>

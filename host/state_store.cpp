@@ -1,11 +1,11 @@
-#include "pal/com_ptr.h"
-#include "pal/guid_text.h"
 #include "host/state_store.h"
 
 #include "host/text_file.h"
 #include "pal/base/prefix.h"
-#include "pal/unique_global.h"
+#include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "pal/hresult_error.h"
+#include "pal/unique_global.h"
 #include "pal/utf.h"
 
 #include <cstring>

@@ -3,8 +3,8 @@
 // content replaces the file atomically.
 #pragma once
 
-#include "pal/com_ptr.h"
 #include "pal/com/stream.h"
+#include "pal/com_ptr.h"
 
 #include <filesystem>
 

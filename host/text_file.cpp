@@ -1,7 +1,7 @@
 #include "host/text_file.h"
 
-#include "pal/scope_guard.h"
 #include "pal/base/unique_fd.h"
+#include "pal/scope_guard.h"
 
 #include <cerrno>
 #include <fcntl.h>

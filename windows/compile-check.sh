@@ -4,6 +4,7 @@
 # stand-ins for system services are not part of it; on Windows the system
 # provides them. Usage: windows/compile-check.sh [BUILD_DIR]
 set -euo pipefail
+shopt -s nullglob
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build-windows}
 cxx=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
@@ -24,15 +25,25 @@ for lib in "${libraries[@]}"; do
     done
 done
 sources+=("$root"/src/pal/kit/*.cpp)
+# Every public header compiles on its own, whatever was included before it.
+headers=("$root"/src/pal/include/pal/*.h)
+for lib in "${libraries[@]}"; do headers+=("$root"/src/"$lib"/include/"$lib"/*.h); done
+for header in "${headers[@]}"; do
+    [[ $(basename "$header") == type_library_description.h ]] || sources+=("$header")
+done
 
-flags=(-std=c++20 -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00
+flags=(-std=c++20 -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00
        -Wall -Wextra -Werror -O0 -include "$root/windows/include/sdk_additions.h")
 mkdir -p "$out"
 compile() {
-    local file=$1 object
-    object=$out/$(realpath --relative-to="$root/src" "$file" | tr / _).obj
-    # Internals of a library are included by bare name from beside its sources.
-    if ! "${launcher[@]}" "$cxx" "${flags[@]}" "${includes[@]}" -I"$(dirname "$file")" -c "$file" -o "$object"; then
+    local file=$1 what
+    if [[ $file == *.h ]]; then
+        what=(-fsyntax-only -x c++ -include "$file" /dev/null)
+    else
+        # Internals of a library are included by bare name from beside its sources.
+        what=(-I"$(dirname "$file")" -c "$file" -o "$out/$(realpath --relative-to="$root/src" "$file" | tr / _).obj")
+    fi
+    if ! "${launcher[@]}" "$cxx" "${flags[@]}" "${includes[@]}" "${what[@]}"; then
         echo "windows compile check: FAILED $file" >&2
         return 1
     fi
@@ -51,5 +62,5 @@ while (( running > 0 )); do
     wait -n || failed=$((failed + 1))
     running=$((running - 1))
 done
-echo "windows compile check: $(( ${#sources[@]} - failed )) of ${#sources[@]} sources compiled"
+echo "windows compile check: $(( ${#sources[@]} - failed )) of ${#sources[@]} sources and headers compiled"
 [[ $failed -eq 0 ]]

@@ -1,8 +1,9 @@
-#include "pal/wide_string.h"
 #include "contract/component_strings.h"
 
-#include <windows.h>
 #include "pal/this_module.h"
+#include "pal/wide_string.h"
+
+#include <windows.h>
 
 namespace orvana {
 

@@ -1,7 +1,7 @@
-#include "pal/wide_string.h"
 #include "contract/drop_down_list.h"
 
 #include "pal/case_fold.h"
+#include "pal/wide_string.h"
 
 namespace orvana {
 

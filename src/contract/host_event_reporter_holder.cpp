@@ -1,10 +1,10 @@
 #include "contract/host_event_reporter_holder.h"
 
-#include <objbase.h>
-#include "pal/com_ptr.h"
 #include "contract/host_interfaces.h"
+#include "pal/com_ptr.h"
 
 #include <mutex>
+#include <objbase.h>
 
 namespace {
 std::mutex g_mutex;

@@ -1,9 +1,9 @@
 // TYPELIB 1: the content of ORVPublishToZenfolioLib. IOrvanaPublishingPlugin's
 // entries carry invokers, so IDispatch reaches every method by name or DISPID.
+#include "contract/orvana_publishing.h"
+#include "pal/dispatch_impl.h"
 #include "pal/type_library_description.h"
 #include "pal/wide_string.h"
-#include "pal/dispatch_impl.h"
-#include "contract/orvana_publishing.h"
 
 namespace {
 

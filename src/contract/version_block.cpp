@@ -1,9 +1,10 @@
-#include "pal/wide_string.h"
 #include "contract/version_block.h"
 
-#include <windows.h>
 #include "pal/this_module.h"
 #include "pal/wide_format.h"
+#include "pal/wide_string.h"
+
+#include <windows.h>
 
 namespace orvana {
 

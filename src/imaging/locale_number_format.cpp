@@ -1,7 +1,7 @@
-#include "pal/wide_string.h"
 #include "imaging/locale_number_format.h"
 
 #include "pal/hresult_error.h"
+#include "pal/wide_string.h"
 
 #include <array>
 #include <charconv>

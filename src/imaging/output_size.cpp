@@ -1,10 +1,10 @@
-#include "pal/wide_string.h"
 #include "imaging/output_size.h"
 
+#include "contract/component_strings.h"
 #include "imaging/locale_number_format.h"
 #include "pal/case_fold.h"
 #include "pal/wide_format.h"
-#include "contract/component_strings.h"
+#include "pal/wide_string.h"
 
 #include <array>
 #include <charconv>
@@ -36,9 +36,10 @@ constexpr std::array<PixelPreset, 28> kPixelPresets{{
 }};
 
 constexpr std::array<const WCHAR*, 28> kPrintPresets{
-    W("4\" "),   W("5\" "),   W("6\" "),   W("7\" "),   W("8\" "),   W("10\" "),  W("11\" "),  W("12\" "),  W("14\" "),  W("15\" "),
-    W("17\" "),  W("18\" "),  W("20\" "),  W("30\" "),  W("9 cm "),  W("10 cm "), W("11 cm "), W("13 cm "), W("18 cm "), W("20 cm "),
-    W("24 cm "), W("25 cm "), W("30 cm "), W("40 cm "), W("50 cm "), W("60 cm "), W("70 cm "), W("76 cm "),
+    W("4\" "),   W("5\" "),   W("6\" "),   W("7\" "),   W("8\" "),   W("10\" "),  W("11\" "),
+    W("12\" "),  W("14\" "),  W("15\" "),  W("17\" "),  W("18\" "),  W("20\" "),  W("30\" "),
+    W("9 cm "),  W("10 cm "), W("11 cm "), W("13 cm "), W("18 cm "), W("20 cm "), W("24 cm "),
+    W("25 cm "), W("30 cm "), W("40 cm "), W("50 cm "), W("60 cm "), W("70 cm "), W("76 cm "),
 };
 
 // Unicode White_Space, as the platform's wide-character classification has it.
@@ -109,7 +110,8 @@ SizeReading ReadSizeText(pal::WideView text, const LocaleNumberFormat& format)
     reading.matched = true;
     reading.number = PlainDecimal(pal::WideView(compact).substr(0, end), separator);
     const pal::WideView unit = pal::WideView(compact).substr(end);
-    if (unit.starts_with(W('"')) || (unit.size() >= 2 && IsAsciiLetter(unit[0], W('i')) && IsAsciiLetter(unit[1], W('n'))))
+    if (unit.starts_with(W('"')) ||
+        (unit.size() >= 2 && IsAsciiLetter(unit[0], W('i')) && IsAsciiLetter(unit[1], W('n'))))
         reading.unit = SizeUnit::Inches;
     else if (unit.size() >= 2 && IsAsciiLetter(unit[0], W('c')) && IsAsciiLetter(unit[1], W('m')))
         reading.unit = SizeUnit::Centimetres;

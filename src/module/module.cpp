@@ -1,23 +1,23 @@
-#include "pal/com_ptr.h"
-#include "pal/guid_text.h"
-#include "pal/wide_string.h"
 #include "module.h"
 
-#include "pal/scoped_thread_locale.h"
-#include <oleauto.h>
-#include "pal/registrar.h"
-#include <windows.h>
-#include "pal/this_module.h"
-#include "pal/compare.h"
-#include "pal/utf.h"
 #include "contract/host_event_reporter_holder.h"
 #include "contract/orvana_publishing.h"
 #include "contract/version_block.h"
+#include "pal/com_ptr.h"
+#include "pal/compare.h"
+#include "pal/guid_text.h"
+#include "pal/registrar.h"
+#include "pal/scoped_thread_locale.h"
+#include "pal/this_module.h"
+#include "pal/utf.h"
+#include "pal/wide_string.h"
 #include "publisher/zenfolio_publisher.h"
 #include "service/zenfolio_proxy.h"
 
 #include <atomic>
+#include <oleauto.h>
 #include <string>
+#include <windows.h>
 
 namespace {
 

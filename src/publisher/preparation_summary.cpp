@@ -1,8 +1,8 @@
-#include "pal/wide_string.h"
 #include "preparation_summary.h"
 
-#include "imaging/output_size.h"
 #include "contract/component_strings.h"
+#include "imaging/output_size.h"
+#include "pal/wide_string.h"
 
 #include <array>
 #include <utility>

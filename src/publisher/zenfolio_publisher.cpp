@@ -1,18 +1,19 @@
-#include "pal/com_ptr.h"
-#include "pal/wide_string.h"
 #include "publisher/zenfolio_publisher.h"
 
-#include <objbase.h>
-#include "pal/hresult_error.h"
-#include "pal/aggregated_marshaler.h"
-#include <windows.h>
-#include "pal/this_module.h"
-#include "pal/compare.h"
-#include "pal/wide_format.h"
 #include "contract/component_strings.h"
 #include "contract/host_event_reporter_holder.h"
+#include "pal/aggregated_marshaler.h"
+#include "pal/com_ptr.h"
+#include "pal/compare.h"
+#include "pal/hresult_error.h"
+#include "pal/this_module.h"
+#include "pal/wide_format.h"
+#include "pal/wide_string.h"
 #include "preparation_summary.h"
 #include "settings/settings_store.h"
+
+#include <objbase.h>
+#include <windows.h>
 
 namespace {
 

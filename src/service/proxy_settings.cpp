@@ -1,13 +1,13 @@
-#include "pal/unique_internet.h"
-#include "pal/wide_string.h"
 #include "proxy_settings.h"
 
-#include <windows.h>
-#include "pal/unique_global.h"
 #include "pal/global_string.h"
+#include "pal/unique_global.h"
+#include "pal/unique_internet.h"
+#include "pal/wide_string.h"
 
 #include <utility>
 #include <vector>
+#include <windows.h>
 
 namespace orvana {
 
@@ -67,8 +67,8 @@ void ProxySettings::Clear() noexcept
 DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
 {
     const pal::UniqueInternet temporary(session ? nullptr
-                                                      : WinHttpOpen(W("Orvana"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+                                                : WinHttpOpen(W("Orvana"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                                              WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) session = temporary.get();
 
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};

@@ -1,7 +1,7 @@
-#include "pal/wide_string.h"
 #include "scrambled_constant.h"
 
 #include "contract/secure_wipe.h"
+#include "pal/wide_string.h"
 
 #include <cstring>
 #include <map>

@@ -4,11 +4,11 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <windows.h>
 
 #include <array>
 #include <cstddef>
 #include <string_view>
+#include <windows.h>
 
 namespace orvana {
 

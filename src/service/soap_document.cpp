@@ -1,20 +1,20 @@
-#include "pal/bstr.h"
-#include "pal/variant.h"
-#include "pal/wide_string.h"
 #include "service/soap_document.h"
 
-#include <objbase.h>
+#include "contract/component_strings.h"
+#include "pal/bstr.h"
 #include "pal/com_ptr.h"
-#include <oleauto.h>
-#include <windows.h>
 #include "pal/this_module.h"
 #include "pal/utf.h"
+#include "pal/variant.h"
 #include "pal/wide_format.h"
-#include "contract/component_strings.h"
+#include "pal/wide_string.h"
 
 #include <cstdlib>
+#include <objbase.h>
+#include <oleauto.h>
 #include <string>
 #include <vector>
+#include <windows.h>
 
 namespace orvana {
 

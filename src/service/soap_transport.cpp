@@ -1,15 +1,16 @@
-#include "pal/bstr.h"
-#include "pal/variant.h"
-#include "pal/wide_string.h"
 #include "service/soap_transport.h"
 
-#include <objbase.h>
+#include "pal/bstr.h"
 #include "pal/com_ptr.h"
-#include <msxml6.h>
+#include "pal/variant.h"
 #include "pal/wide_format.h"
+#include "pal/wide_string.h"
 #include "proxy_settings.h"
 #include "scrambled_constant.h"
 #include "service/soap_document.h"
+
+#include <msxml6.h>
+#include <objbase.h>
 
 namespace orvana {
 

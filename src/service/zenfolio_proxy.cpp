@@ -1,14 +1,14 @@
-#include "pal/com_ptr.h"
-#include "pal/wide_string.h"
 #include "service/zenfolio_proxy.h"
 
-#include <windows.h>
-#include "pal/hresult_error.h"
-#include "pal/aggregated_marshaler.h"
 #include "contract/version_block.h"
+#include "pal/aggregated_marshaler.h"
+#include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
+#include "pal/wide_string.h"
 #include "service/soap_document.h"
 
 #include <string>
+#include <windows.h>
 
 namespace {
 

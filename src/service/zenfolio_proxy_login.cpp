@@ -2,20 +2,20 @@
 // hands out a salt and a challenge; the host's hasher turns them and the
 // password into a proof; the service answers with the token every later
 // request carries.
+#include "contract/host_interfaces.h"
+#include "contract/secret_buffer.h"
 #include "pal/bstr.h"
 #include "pal/com_ptr.h"
-#include "pal/wide_string.h"
-#include <objbase.h>
-#include "pal/unique_global.h"
 #include "pal/hresult_error.h"
-#include <wincrypt.h>
+#include "pal/unique_global.h"
 #include "pal/utf.h"
-#include "contract/host_interfaces.h"
+#include "pal/wide_string.h"
 #include "service/soap_document.h"
 #include "service/zenfolio_proxy.h"
-#include "contract/secret_buffer.h"
 
+#include <objbase.h>
 #include <string>
+#include <wincrypt.h>
 
 namespace {
 
@@ -109,14 +109,14 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
 
         pal::Bstr saltText, challengeText, proof;
         orvana::SecretBstr passwordHash;
-        if (FAILED(hr =
-                       orvana::GetNodeText(challengeReply.Get(), W("z:PasswordSalt"), saltText.ReleaseAndGetAddressOf())))
+        if (FAILED(
+                hr = orvana::GetNodeText(challengeReply.Get(), W("z:PasswordSalt"), saltText.ReleaseAndGetAddressOf())))
             return hr;
         const SecretStream salted(DecodeBase64(saltText), Utf8Secret(lpszPassword).View());
         if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf()))) return hr;
 
-        if (FAILED(
-                hr = orvana::GetNodeText(challengeReply.Get(), W("z:Challenge"), challengeText.ReleaseAndGetAddressOf())))
+        if (FAILED(hr = orvana::GetNodeText(challengeReply.Get(), W("z:Challenge"),
+                                            challengeText.ReleaseAndGetAddressOf())))
             return hr;
         const SecretStream challenged(DecodeBase64(challengeText), passwordHash.Bytes());
         // An empty proof leaves its element out, and the service refuses the login.

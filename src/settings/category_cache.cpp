@@ -1,12 +1,12 @@
-#include "pal/registry_key.h"
-#include "pal/wide_string.h"
 #include "settings/category_cache.h"
 
-#include "pal/bstr.h"
-#include "pal/com_ptr.h"
-#include "pal/case_fold.h"
-#include "pal/wide_format.h"
 #include "contract/component_strings.h"
+#include "pal/bstr.h"
+#include "pal/case_fold.h"
+#include "pal/com_ptr.h"
+#include "pal/registry_key.h"
+#include "pal/wide_format.h"
+#include "pal/wide_string.h"
 #include "service/soap_document.h"
 #include "settings/category_code.h"
 #include "settings/settings_store.h"
@@ -161,8 +161,8 @@ void FillCategoryCombo(DropDownList& combo, OptionalPart categoryPart, OptionalP
     if (selectPart && combo.Selected() == DropDownList::kNone && combo.Count() > 0) combo.Select(0);
 }
 
-pal::WideString RestoreCategoryChoice(DropDownList& combo, pal::WideView valueName,
-                                     pal::WideView defaultText, OptionalPart subkey1, OptionalPart subkey2)
+pal::WideString RestoreCategoryChoice(DropDownList& combo, pal::WideView valueName, pal::WideView defaultText,
+                                      OptionalPart subkey1, OptionalPart subkey2)
 {
     pal::RegKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, ChoiceKeyPath(subkey1, subkey2).c_str(), 0, KEY_READ,

@@ -1,7 +1,7 @@
-#include "pal/wide_string.h"
 #include "settings/category_code.h"
 
 #include "pal/wide_format.h"
+#include "pal/wide_string.h"
 
 #include <limits>
 
@@ -68,8 +68,7 @@ CategorySelection SelectedCategoryCodes(const DropDownList& category, const Drop
     return codes;
 }
 
-pal::WideString ComposeCategoryList(pal::WideView firstLevel, pal::WideView secondLevel,
-                                   pal::WideView thirdLevel)
+pal::WideString ComposeCategoryList(pal::WideView firstLevel, pal::WideView secondLevel, pal::WideView thirdLevel)
 {
     pal::WideString list;
     for (pal::WideView code : {thirdLevel, secondLevel, firstLevel}) {

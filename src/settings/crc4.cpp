@@ -1,8 +1,8 @@
-#include "pal/wide_string.h"
 #include "crc4.h"
 
 #include "contract/secret_buffer.h"
 #include "contract/secure_wipe.h"
+#include "pal/wide_string.h"
 
 #include <array>
 

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <windows.h>
 
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+#include <windows.h>
 
 namespace orvana {
 

@@ -1,8 +1,8 @@
-#include "pal/wide_string.h"
 #include "settings/settings_store.h"
 
 #include "imaging/output_size.h"
 #include "pal/registry_key.h"
+#include "pal/wide_string.h"
 
 #include <array>
 

@@ -1,5 +1,6 @@
-#include "pal/wide_string.h"
 #include "state_stream.h"
+
+#include "pal/wide_string.h"
 
 #include <algorithm>
 #include <limits>

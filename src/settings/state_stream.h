@@ -5,8 +5,8 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <objbase.h>
 
+#include <objbase.h>
 #include <optional>
 #include <span>
 #include <string>

@@ -1,10 +1,10 @@
 // HostHasher, as the component reaches it: created by class id, digesting the
 // whole stream whatever its position, in raw or Base64 form.
-#include "pal/bstr.h"
+#include "contract/host_interfaces.h"
 #include "host/host_classes.h"
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
-#include "contract/host_interfaces.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The host's state files: what a plug-in saved comes back on the next run, and
 // a replacement never leaves a partial or temporary file behind.
-#include "pal/com_ptr.h"
 #include "host/state_store.h"
 #include "host/text_file.h"
+#include "pal/com_ptr.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // Registration through the module's exports writes and removes exactly the
 // component's entries, machine-wide or per user.
-#include "pal/com_ptr.h"
 #include "pal/com/dispatch.h"
+#include "pal/com_ptr.h"
 #include "pal/registry_key.h"
 #include "tests/support/child_process.h"
 #include "tests/support/component_module.h"

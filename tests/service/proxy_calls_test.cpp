@@ -1,10 +1,10 @@
 // The proxy object's calls against the service emulator.
-#include "pal/bstr.h"
-#include "pal/com_ptr.h"
-#include "pal/wide_string.h"
 #include "host/hasher.h"
+#include "pal/bstr.h"
 #include "pal/class_factory.h"
+#include "pal/com_ptr.h"
 #include "pal/utf.h"
+#include "pal/wide_string.h"
 #include "service/soap_document.h"
 #include "tests/support/emulated_service.h"
 

@@ -2,8 +2,8 @@
 // the platform's DOM.
 #include "pal/bstr.h"
 #include "pal/com/activation.h"
-#include "pal/com_ptr.h"
 #include "pal/com/error_info.h"
+#include "pal/com_ptr.h"
 #include "pal/utf.h"
 #include "service/soap_document.h"
 #include "tests/support/temporary_prefix.h"

@@ -1,7 +1,7 @@
 // The category cache in the settings key: filling the three lists from it,
 // remembering and restoring choices, and downloading it from the emulator.
-#include "pal/registry_key.h"
 #include "emulator/categories.h"
+#include "pal/registry_key.h"
 #include "settings/category_cache.h"
 #include "settings/settings_store.h"
 #include "tests/support/emulated_service.h"

@@ -3,8 +3,8 @@
 // selection follows its item when others are inserted before it.
 #pragma once
 
-#include "pal/case_fold.h"
 #include "contract/drop_down_list.h"
+#include "pal/case_fold.h"
 
 #include <algorithm>
 #include <vector>

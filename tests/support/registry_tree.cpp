@@ -1,6 +1,6 @@
-#include "pal/registry_key.h"
 #include "tests/support/registry_tree.h"
 
+#include "pal/registry_key.h"
 #include "pal/utf.h"
 
 #include <algorithm>

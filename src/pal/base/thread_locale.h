@@ -6,4 +6,3 @@
 
 STDAPI_(LCID) GetThreadLocale();
 STDAPI_(BOOL) SetThreadLocale(LCID Locale);
-

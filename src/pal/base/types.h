@@ -42,7 +42,6 @@ using LPCVOID = const void*;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 
-
 #ifndef TRUE
 #define TRUE 1
 #define FALSE 0

@@ -1,8 +1,8 @@
-#include "pal/guid_text.h"
 #include "pal/com/activation.h"
 
 #include "pal/class_factory.h"
 #include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "pal/registry_key.h"
 #include "pal/resources/module_file.h"
 #include "pal/utf.h"

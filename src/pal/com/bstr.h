@@ -18,4 +18,3 @@ STDAPI_(BOOL) SysReAllocString(BSTR* pbstr, const OLECHAR* psz);
 STDAPI_(void) SysFreeString(BSTR bstr);
 STDAPI_(UINT) SysStringLen(BSTR bstr);
 STDAPI_(UINT) SysStringByteLen(BSTR bstr);
-

@@ -1,6 +1,6 @@
-#include "pal/bstr.h"
 #include "pal/com/error_info.h"
 
+#include "pal/bstr.h"
 #include "pal/com_ptr.h"
 #include "pal/object.h"
 

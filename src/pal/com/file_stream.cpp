@@ -1,7 +1,7 @@
 #include "pal/base/unique_fd.h"
-#include "pal/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
+#include "pal/object.h"
 #include "pal/utf.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-#include "pal/com_ptr.h"
 #include "pal/aggregated_marshaler.h"
+#include "pal/com_ptr.h"
 
 #include <atomic>
 #include <new>

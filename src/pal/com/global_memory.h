@@ -17,4 +17,3 @@ STDAPI_(HGLOBAL) GlobalFree(HGLOBAL hMem); // null on success
 STDAPI_(LPVOID) GlobalLock(HGLOBAL hMem);
 STDAPI_(BOOL) GlobalUnlock(HGLOBAL hMem); // FALSE once the lock count reaches 0
 STDAPI_(SIZE_T) GlobalSize(HGLOBAL hMem);
-

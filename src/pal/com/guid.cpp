@@ -1,4 +1,5 @@
 #include "pal/com/guid.h"
+
 #include "pal/guid_text.h"
 
 namespace {

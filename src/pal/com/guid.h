@@ -51,7 +51,6 @@ constexpr HRESULT CO_E_IIDSTRING = HR(0x800401F4);
 
 namespace pal {
 
-
 // Braced upper-case text of a GUID, as the registry stores it.
 std::u16string GuidToString(REFGUID guid);
 // Parses the braced form; false when malformed.

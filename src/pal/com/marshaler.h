@@ -28,4 +28,3 @@ constexpr DWORD MSHLFLAGS_NORMAL = 0;
 
 // Creates the marshaler aggregated into punkOuter; *ppunkMarshal is its inner unknown.
 STDAPI CoCreateFreeThreadedMarshaler(IUnknown* punkOuter, IUnknown** ppunkMarshal);
-

@@ -1,8 +1,8 @@
-#include "pal/com_ptr.h"
-#include "pal/unique_global.h"
-#include "pal/object.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
+#include "pal/com_ptr.h"
+#include "pal/object.h"
+#include "pal/unique_global.h"
 
 #include <algorithm>
 #include <atomic>

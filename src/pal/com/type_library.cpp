@@ -1,10 +1,10 @@
 // ITypeLib and ITypeInfo over a static type library description.
-#include "pal/variant.h"
-#include "pal/type_library_description.h"
-#include "pal/com_ptr.h"
 #include "pal/com/dispatch.h"
 #include "pal/com/error_info.h"
+#include "pal/com_ptr.h"
 #include "pal/object.h"
+#include "pal/type_library_description.h"
+#include "pal/variant.h"
 
 #include <algorithm>
 #include <vector>

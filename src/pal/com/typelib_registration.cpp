@@ -1,11 +1,11 @@
 // Loading type libraries from modules and writing their registry entries.
 #include "pal/bstr.h"
-#include "pal/guid_text.h"
-#include "pal/type_library_description.h"
-#include "pal/com_ptr.h"
 #include "pal/com/dispatch.h"
+#include "pal/com_ptr.h"
+#include "pal/guid_text.h"
 #include "pal/registry_key.h"
 #include "pal/resources/resources.h"
+#include "pal/type_library_description.h"
 #include "pal/utf.h"
 
 #include <cstdio>

@@ -23,7 +23,6 @@ struct IClassFactory : IUnknown {
     ~IClassFactory() = default;
 };
 
-
 #define __uuidof(Interface) (pal::InterfaceId<Interface>::value)
 
 PAL_DECLARE_IID(IUnknown, "00000000-0000-0000-C000-000000000046");

@@ -94,4 +94,3 @@ STDAPI VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);
 // between VT_UNKNOWN and VT_DISPATCH by QueryInterface; dereferences VT_BYREF
 // sources; pvargDest may equal pvarSrc. DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW otherwise.
 STDAPI VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt);
-

@@ -98,4 +98,3 @@ STDAPI_(BOOL) WinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROX
 STDAPI_(BOOL)
 WinHttpGetProxyForUrl(HINTERNET hSession, LPCWSTR lpcwszUrl, WINHTTP_AUTOPROXY_OPTIONS* pAutoProxyOptions,
                       WINHTTP_PROXY_INFO* pProxyInfo);
-

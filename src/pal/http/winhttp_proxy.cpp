@@ -1,9 +1,9 @@
 // The user's proxy configuration and automatic proxy discovery.
 #include "pal/global_string.h"
 #include "pal/http/internet_handle.h"
-#include "pal/unique_internet.h"
 #include "pal/proxy/url_parts.h"
 #include "pal/proxy/user_proxy_config.h"
+#include "pal/unique_internet.h"
 #include "pal/utf.h"
 
 #include <new>

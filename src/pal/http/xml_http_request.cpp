@@ -1,15 +1,15 @@
-#include "pal/bstr.h"
-#include "pal/variant.h"
-#include "pal/com_ptr.h"
 #include "pal/http/xml_http_request.h"
 
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
+#include "pal/com_ptr.h"
 #include "pal/hresult_error.h"
 #include "pal/http/response_text.h"
 #include "pal/proxy/proxy_list.h"
 #include "pal/proxy/url_parts.h"
 #include "pal/proxy/user_proxy_config.h"
 #include "pal/utf.h"
+#include "pal/variant.h"
 
 #include <algorithm>
 

@@ -7,10 +7,10 @@
 // from another thread (abort() included) waits for a send in progress.
 #pragma once
 
-#include "pal/com_ptr.h"
-#include "pal/object.h"
 #include "http_transfer.h"
 #include "internet_handle.h"
+#include "pal/com_ptr.h"
+#include "pal/object.h"
 #include "xml_http.h"
 
 #include <mutex>

@@ -1,5 +1,6 @@
-#include "pal/wide_string.h"
 #include "pal/case_fold.h"
+
+#include "pal/wide_string.h"
 
 #include <algorithm>
 #include <cstdint>

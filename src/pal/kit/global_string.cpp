@@ -1,5 +1,6 @@
-#include "pal/wide_string.h"
 #include "pal/global_string.h"
+
+#include "pal/wide_string.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "pal/registry_key.h"
-#include "pal/wide_string.h"
 #include "pal/registrar.h"
 
+#include "pal/registry_key.h"
+#include "pal/wide_string.h"
 #include "script_parser.h"
 
 #include <string>

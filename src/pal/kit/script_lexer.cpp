@@ -1,7 +1,7 @@
-#include "pal/wide_string.h"
 #include "script_lexer.h"
 
 #include "pal/utf.h"
+#include "pal/wide_string.h"
 
 namespace pal::registrar {
 
@@ -43,8 +43,7 @@ bool Replace(pal::WideView raw, const ReplacementMap& replacements, pal::WideStr
 
 } // namespace
 
-bool Tokenize(pal::WideView script, const ReplacementMap& replacements, std::vector<Token>& tokens,
-              ScriptError& error)
+bool Tokenize(pal::WideView script, const ReplacementMap& replacements, std::vector<Token>& tokens, ScriptError& error)
 {
     tokens.clear();
     std::size_t line = 1;

@@ -6,8 +6,8 @@
 // value never changes the script's structure.
 #pragma once
 
-#include "pal/wide_string.h"
 #include "pal/registrar.h"
+#include "pal/wide_string.h"
 
 #include <string>
 #include <vector>
@@ -19,7 +19,7 @@ enum class TokenKind { Word, Quoted, OpenBrace, CloseBrace, Equals };
 struct Token {
     TokenKind kind;
     pal::WideString text; // after replacement; quotes removed
-    std::size_t line;    // 1-based
+    std::size_t line;     // 1-based
 };
 
 struct ScriptError {
@@ -28,7 +28,6 @@ struct ScriptError {
 };
 
 // False with error filled when the script cannot be cut into tokens.
-bool Tokenize(pal::WideView script, const ReplacementMap& replacements, std::vector<Token>& tokens,
-              ScriptError& error);
+bool Tokenize(pal::WideView script, const ReplacementMap& replacements, std::vector<Token>& tokens, ScriptError& error);
 
 } // namespace pal::registrar

@@ -1,7 +1,7 @@
-#include "pal/wide_string.h"
 #include "script_parser.h"
 
 #include "pal/utf.h"
+#include "pal/wide_string.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -242,8 +242,7 @@ class Parser {
 
 } // namespace
 
-bool ParseScript(pal::WideView script, const ReplacementMap& replacements, ParsedScript& parsed,
-                 ScriptError& error)
+bool ParseScript(pal::WideView script, const ReplacementMap& replacements, ParsedScript& parsed, ScriptError& error)
 {
     parsed.roots.clear();
     std::vector<Token> tokens;

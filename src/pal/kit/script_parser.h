@@ -42,7 +42,6 @@ struct ParsedScript {
 // Deepest key nesting below a root that a script may use.
 constexpr std::size_t kMaxScriptDepth = 64;
 
-bool ParseScript(pal::WideView script, const ReplacementMap& replacements, ParsedScript& parsed,
-                 ScriptError& error);
+bool ParseScript(pal::WideView script, const ReplacementMap& replacements, ParsedScript& parsed, ScriptError& error);
 
 } // namespace pal::registrar

@@ -1,5 +1,6 @@
-#include "pal/wide_string.h"
 #include "pal/utf.h"
+
+#include "pal/wide_string.h"
 
 #include <iterator>
 

@@ -1,15 +1,14 @@
-#include "pal/wide_string.h"
 #include "pal/wide_format.h"
 
-#include <strsafe.h>
-
 #include "pal/utf.h"
+#include "pal/wide_string.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <strsafe.h>
 
 namespace {
 

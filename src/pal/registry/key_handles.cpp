@@ -2,8 +2,8 @@
 
 #include "pal/base/handle_table.h"
 #include "pal/registry/hive_files.h"
-#include "pal/registry_key.h"
 #include "pal/registry/status.h"
+#include "pal/registry_key.h"
 
 namespace pal::registry {
 

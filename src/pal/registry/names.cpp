@@ -1,7 +1,7 @@
 #include "pal/registry/names.h"
 
-#include "pal/registry/status.h"
 #include "pal/case_fold.h"
+#include "pal/registry/status.h"
 #include "pal/utf.h"
 
 namespace pal::registry {

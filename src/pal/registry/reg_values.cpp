@@ -3,9 +3,9 @@
 // cbData, as on Windows.
 #include "pal/registry/key_handles.h"
 #include "pal/registry/names.h"
-#include "pal/registry_key.h"
 #include "pal/registry/session.h"
 #include "pal/registry/status.h"
+#include "pal/registry_key.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,5 +1,5 @@
 // Stand-in for the system header of the same name (see windows.h).
 #pragma once
 
-#include "windows.h"
 #include "../crypt/crypt_string.h"
+#include "windows.h"

@@ -2,10 +2,10 @@
 // over its core; several may share one (a node's parent that is the document
 // comes back as another document object), as they share its tree.
 #include "pal/bstr.h"
-#include "pal/variant.h"
-#include "pal/com_ptr.h"
 #include "pal/com/activation.h"
+#include "pal/com_ptr.h"
 #include "pal/object.h"
+#include "pal/variant.h"
 #include "pal/xml/dom_string.h"
 #include "pal/xml/node_methods.h"
 #include "pal/xml/parse.h"

@@ -1,8 +1,8 @@
 // Text crossing the DOM boundary: BSTRs are UTF-16, libxml2 holds UTF-8.
 #pragma once
 
-#include "pal/bstr.h"
 #include "../com/bstr.h"
+#include "pal/bstr.h"
 #include "pal/utf.h"
 
 #include <string>

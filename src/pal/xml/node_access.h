@@ -3,8 +3,8 @@
 // handed to them, and the constructors of the object kinds.
 #pragma once
 
-#include "pal/com_ptr.h"
 #include "msxml.h"
+#include "pal/com_ptr.h"
 
 #include <libxml/tree.h>
 #include <memory>

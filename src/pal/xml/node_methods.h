@@ -2,11 +2,11 @@
 // document's mutex and runs the matching operation on the object's target.
 #pragma once
 
-#include "pal/com_ptr.h"
-#include "pal/hresult_error.h"
 #include "dispatch_stubs.h"
 #include "node_access.h"
 #include "node_operations.h"
+#include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 
 namespace pal::xml {
 

@@ -1,6 +1,6 @@
-#include "pal/com_ptr.h"
 #include "pal/xml/node_operations.h"
 
+#include "pal/com_ptr.h"
 #include "pal/xml/dom_string.h"
 #include "pal/xml/node_access.h"
 #include "pal/xml/serialise.h"

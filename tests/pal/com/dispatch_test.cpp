@@ -1,9 +1,9 @@
-#include "pal/variant.h"
-#include "pal/com_ptr.h"
-#include "pal/type_library_description.h"
-#include "pal/dispatch_impl.h"
 #include "pal/com/error_info.h"
+#include "pal/com_ptr.h"
+#include "pal/dispatch_impl.h"
 #include "pal/object.h"
+#include "pal/type_library_description.h"
+#include "pal/variant.h"
 
 #include <gtest/gtest.h>
 

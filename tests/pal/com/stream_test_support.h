@@ -1,8 +1,8 @@
 // Helpers shared by the stream tests.
 #pragma once
 
-#include "pal/com_ptr.h"
 #include "pal/com/stream.h"
+#include "pal/com_ptr.h"
 
 #include <gtest/gtest.h>
 #include <string>

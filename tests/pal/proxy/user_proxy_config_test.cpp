@@ -1,8 +1,8 @@
 // The user's proxy settings read from the environment, as the per-user
 // configuration call and the per-URL lookup report them.
+#include "pal/proxy/user_proxy_config.h"
 #include "pal/unique_global.h"
 #include "pal/unique_internet.h"
-#include "pal/proxy/user_proxy_config.h"
 #include "tests/support/proxy_environment.h"
 
 #include <gtest/gtest.h>

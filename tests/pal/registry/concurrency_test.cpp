@@ -1,5 +1,5 @@
-#include "pal/registry_key.h"
 #include "pal/base/unique_fd.h"
+#include "pal/registry_key.h"
 #include "registry_fixture.h"
 
 #include <string>

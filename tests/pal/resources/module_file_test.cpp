@@ -1,7 +1,7 @@
-#include "pal/type_library_description.h"
 #include "pal/com/dispatch.h"
 #include "pal/resources/resources.h"
 #include "pal/this_module.h"
+#include "pal/type_library_description.h"
 #include "pal/utf.h"
 
 #include <dlfcn.h>

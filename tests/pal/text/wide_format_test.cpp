@@ -1,10 +1,10 @@
 #include "pal/wide_format.h"
-#include <strsafe.h>
 
 #include <climits>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
+#include <strsafe.h>
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Document classes, loading, properties, selection and serialisation.
 #include "pal/bstr.h"
-#include "pal/variant.h"
-#include "pal/com_ptr.h"
 #include "pal/com/dispatch.h"
+#include "pal/com_ptr.h"
+#include "pal/variant.h"
 #include "tests/pal/xml/dom_fixture.h"
 
 #include <fstream>

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <windows.h>
 
 #include <optional>
 #include <string>
+#include <windows.h>
 
 namespace orvana {
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
+
 #include <optional>
 #include <string>
 #include <string_view>

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "pal/bstr.h"
+#include "pal/interface_id.h"
+
 #include <objbase.h>
 
 struct HostImageInfo; // the item record the host fills

@@ -4,8 +4,9 @@
 
 #include "pal/bstr.h"
 #include "pal/interface_id.h"
-#include <oleauto.h>
+
 #include <objbase.h>
+#include <oleauto.h>
 
 struct IXMLDOMNode;
 

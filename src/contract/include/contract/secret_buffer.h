@@ -2,8 +2,8 @@
 // wiped before their memory goes back, on every path, thrown exceptions included.
 #pragma once
 
-#include "pal/bstr.h"
 #include "contract/secure_wipe.h"
+#include "pal/bstr.h"
 
 #include <span>
 #include <string_view>

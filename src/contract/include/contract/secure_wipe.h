@@ -3,11 +3,11 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <windows.h>
 
 #include <cstddef>
 #include <string>
 #include <vector>
+#include <windows.h>
 
 namespace orvana {
 

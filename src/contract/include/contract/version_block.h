@@ -3,12 +3,12 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <windows.h>
 
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
+#include <windows.h>
 
 namespace orvana {
 

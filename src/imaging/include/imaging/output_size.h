@@ -4,12 +4,12 @@
 // small prints to 180 dpi for large ones.
 #pragma once
 
-#include "pal/wide_string.h"
-#include <windows.h>
 #include "contract/drop_down_list.h"
+#include "pal/wide_string.h"
 
 #include <string>
 #include <string_view>
+#include <windows.h>
 
 namespace orvana {
 

@@ -3,9 +3,8 @@
 
 #include "pal/wide_string.h"
 
-#include <oleauto.h>
-
 #include <new>
+#include <oleauto.h>
 #include <utility>
 
 namespace pal {

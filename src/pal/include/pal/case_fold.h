@@ -6,6 +6,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
+
 #include <string>
 #include <string_view>
 

@@ -4,7 +4,6 @@
 #include "pal/interface_id.h"
 
 #include <unknwn.h>
-
 #include <utility>
 
 namespace pal {

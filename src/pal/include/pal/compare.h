@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
+
 #include <string_view>
 
 namespace pal {

@@ -6,9 +6,8 @@
 #include "pal/com_ptr.h"
 #include "pal/this_module.h"
 
-#include <oleauto.h>
-
 #include <mutex>
+#include <oleauto.h>
 
 namespace pal {
 

@@ -2,8 +2,8 @@
 // out proxy strings, and the owner that frees them on failure paths.
 #pragma once
 
-#include "pal/wide_string.h"
 #include "pal/unique_global.h"
+#include "pal/wide_string.h"
 
 #include <memory>
 #include <optional>

@@ -2,10 +2,9 @@
 // boundary per interface method turns them back into a result.
 #pragma once
 
-#include <windows.h>
-
 #include <exception>
 #include <new>
+#include <windows.h>
 
 namespace pal {
 

@@ -5,8 +5,8 @@
 // in docs/registrar.md.
 #pragma once
 
-#include "pal/wide_string.h"
 #include "pal/registry_key.h"
+#include "pal/wide_string.h"
 
 #include <functional>
 #include <map>

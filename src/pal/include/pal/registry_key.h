@@ -3,9 +3,8 @@
 
 #include "pal/wide_string.h"
 
-#include <windows.h>
-
 #include <utility>
+#include <windows.h>
 
 namespace pal {
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <oleauto.h>
 
+#include <oleauto.h>
 #include <span>
 #include <tuple>
 #include <type_traits>
@@ -62,7 +62,6 @@ struct TypeLibraryDescription {
 
 // An ITypeLib over a static description (which must outlive it).
 HRESULT CreateTypeLib(const TypeLibraryDescription& description, ITypeLib** ppTLib);
-
 
 template <typename T> struct DispatchArgument;
 template <> struct DispatchArgument<IUnknown*> {
@@ -190,4 +189,3 @@ template <typename I, typename... A, HRESULT (I::*Method)(A...)> struct Dispatch
 };
 
 } // namespace pal
-

@@ -1,9 +1,8 @@
 // Owners of global memory blocks: the block, and a lock on it.
 #pragma once
 
-#include <windows.h>
-
 #include <memory>
+#include <windows.h>
 
 namespace pal {
 

@@ -1,9 +1,8 @@
 // Owning WinHTTP handle.
 #pragma once
 
-#include <winhttp.h>
-
 #include <memory>
+#include <winhttp.h>
 
 namespace pal {
 
@@ -14,4 +13,3 @@ struct InternetCloser {
 using UniqueInternet = std::unique_ptr<void, InternetCloser>;
 
 } // namespace pal
-

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
+
 #include <string>
 #include <string_view>
 

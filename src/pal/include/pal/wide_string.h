@@ -2,10 +2,9 @@
 // on Windows, so literals go through W() and strings through these aliases.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <string_view>
+#include <windows.h>
 
 #ifdef _WIN32
 #define W(s) L##s

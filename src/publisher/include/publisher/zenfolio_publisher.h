@@ -3,18 +3,18 @@
 // proxy, and aggregates the free-threaded marshaler so any thread may call it.
 #pragma once
 
-#include "pal/wide_string.h"
-#include "pal/com_ptr.h"
-#include "pal/dispatch_impl.h"
-#include <oleauto.h>
-#include "pal/object.h"
 #include "contract/host_interfaces.h"
 #include "contract/orvana_publishing.h"
 #include "contract/version_block.h"
+#include "pal/com_ptr.h"
+#include "pal/dispatch_impl.h"
+#include "pal/object.h"
+#include "pal/wide_string.h"
 #include "settings/image_format_settings.h"
 #include "settings/publisher_state.h"
 
 #include <atomic>
+#include <oleauto.h>
 
 class CZenfolioPublisher : public pal::ComObjectRoot,
                            public IUploadProgressCallback,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "pal/wide_string.h"
+
 #include <msxml6.h>
 
 namespace orvana {

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <msxml6.h>
 
 #include <array>
+#include <msxml6.h>
 #include <string>
 
 namespace orvana {
@@ -16,7 +16,7 @@ inline constexpr WCHAR kServiceEndpoint[] = W("http://api.zenfolio.com/api/1.6/z
 // What every request of one proxy object carries.
 struct SoapClient {
     std::array<WORD, 4> fileVersion{}; // for the User-Agent header
-    pal::WideString token;              // "X-Zenfolio-Token" when not empty
+    pal::WideString token;             // "X-Zenfolio-Token" when not empty
 };
 
 // S_OK: a reply document arrived with status 200; S_FALSE: a reply document

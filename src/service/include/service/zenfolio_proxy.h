@@ -4,16 +4,16 @@
 // may call at once; logging in while other calls run is not supported.
 #pragma once
 
-#include "pal/wide_string.h"
+#include "contract/orvana_publishing.h"
 #include "pal/com_ptr.h"
-#include <oleauto.h>
 #include "pal/object.h"
 #include "pal/unique_internet.h"
-#include "contract/orvana_publishing.h"
+#include "pal/wide_string.h"
 #include "service/auto_reset_event.h"
 #include "service/soap_transport.h"
 
 #include <functional>
+#include <oleauto.h>
 
 class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public ISupportErrorInfo {
   public:
@@ -52,6 +52,6 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
     orvana::SoapClient client_;
     pal::WideString agent_;
     orvana::AutoResetEvent completion_; // signalled by the upload's transfer callbacks
-    pal::UniqueInternet session_; // the asynchronous session uploads go through
+    pal::UniqueInternet session_;       // the asynchronous session uploads go through
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };

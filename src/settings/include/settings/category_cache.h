@@ -4,10 +4,10 @@
 // category lists, remembered beside it so that deleting "Cache" forgets both.
 #pragma once
 
-#include "pal/wide_string.h"
-#include "pal/registry_key.h"
-#include "contract/orvana_publishing.h"
 #include "contract/drop_down_list.h"
+#include "contract/orvana_publishing.h"
+#include "pal/registry_key.h"
+#include "pal/wide_string.h"
 
 #include <optional>
 #include <string>
@@ -40,8 +40,8 @@ void FillCategoryCombo(DropDownList& combo, OptionalPart categoryPart, OptionalP
 // key, its subkey1, or subkey1's subkey2) and answers that code, possibly one
 // no longer listed; without a usable choice selects the item beginning with
 // defaultText or else the first item.
-pal::WideString RestoreCategoryChoice(DropDownList& combo, pal::WideView valueName,
-                                     pal::WideView defaultText, OptionalPart subkey1, OptionalPart subkey2);
+pal::WideString RestoreCategoryChoice(DropDownList& combo, pal::WideView valueName, pal::WideView defaultText,
+                                      OptionalPart subkey1, OptionalPart subkey2);
 
 // Remembers the selected item's code for its level under valueName, or
 // forgets it when nothing with a code is selected.

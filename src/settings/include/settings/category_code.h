@@ -2,12 +2,12 @@
 // details, "000" for a level not chosen; "000000000" is no category at all.
 #pragma once
 
-#include "pal/wide_string.h"
 #include "contract/drop_down_list.h"
-#include <windows.h>
+#include "pal/wide_string.h"
 
 #include <string>
 #include <string_view>
+#include <windows.h>
 
 namespace orvana {
 
@@ -36,7 +36,6 @@ CategorySelection SelectedCategoryCodes(const DropDownList& category, const Drop
                                         const DropDownList& details);
 
 // "third|second|first", leaving out empty codes and "000000000".
-pal::WideString ComposeCategoryList(pal::WideView firstLevel, pal::WideView secondLevel,
-                                   pal::WideView thirdLevel);
+pal::WideString ComposeCategoryList(pal::WideView firstLevel, pal::WideView secondLevel, pal::WideView thirdLevel);
 
 } // namespace orvana

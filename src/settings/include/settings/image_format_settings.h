@@ -4,9 +4,9 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <windows.h>
 
 #include <string>
+#include <windows.h>
 
 namespace orvana {
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "pal/wide_string.h"
-#include <objbase.h>
 
+#include <objbase.h>
 #include <optional>
 #include <string>
 #include <vector>
