@@ -3,6 +3,7 @@
 #include "contract/component_strings.h"
 #include "imaging/locale_number_format.h"
 #include "pal/case_fold.h"
+#include "pal/utf.h"
 #include "pal/wide_format.h"
 #include "pal/wide_string.h"
 
@@ -10,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace orvana {
 namespace {
@@ -127,7 +129,7 @@ void FillPixelPresets(DropDownList& list)
     list.AddItem(ComponentString(kIdsOriginal));
     for (const PixelPreset& preset : kPixelPresets) {
         const pal::WideString text = format.Format(preset.value, 0) + suffix + preset.tag;
-        list.AddItem(text, pal::FormatWide(W("%u"), preset.value));
+        list.AddItem(text, pal::ToUtf16(std::to_string(preset.value)));
     }
 }
 

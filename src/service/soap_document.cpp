@@ -63,7 +63,7 @@ pal::WideString Trim(pal::WideView piece)
 pal::WideString AsDecimal(const pal::WideString& piece)
 {
     const unsigned long value = std::strtoul(pal::ToUtf8(piece).c_str(), nullptr, 10);
-    return pal::FormatWide(W("%u"), static_cast<unsigned>(value));
+    return pal::ToUtf16(std::to_string(static_cast<unsigned>(value)));
 }
 
 } // namespace
