@@ -3,6 +3,7 @@
 // the same record.
 #include "pal/com/stream.h"
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "settings/publisher_state.h"
 
 #include <cstdint>
@@ -16,13 +17,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
 
     orvana::PublisherState state;
-    if (FAILED(orvana::LoadState(input.Get(), state))) return 0;
+    try {
+        orvana::LoadState(input.Get(), state);
+    } catch (const pal::HResultError&) {
+        return 0;
+    }
 
     pal::ComPtr<IStream> output;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, output.ReleaseAndGetAddressOf()))) return 0;
-    if (FAILED(orvana::SaveState(output.Get(), state))) std::abort();
-    output->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
     orvana::PublisherState again;
-    if (FAILED(orvana::LoadState(output.Get(), again)) || !(again == state)) std::abort();
+    try {
+        orvana::SaveState(output.Get(), state);
+        output->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+        orvana::LoadState(output.Get(), again);
+    } catch (const pal::HResultError&) {
+        std::abort();
+    }
+    if (!(again == state)) std::abort();
     return 0;
 }

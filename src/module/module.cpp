@@ -6,6 +6,7 @@
 #include "pal/com_ptr.h"
 #include "pal/compare.h"
 #include "pal/guid_text.h"
+#include "pal/hresult_error.h"
 #include "pal/registrar.h"
 #include "pal/scoped_thread_locale.h"
 #include "pal/this_module.h"
@@ -28,47 +29,43 @@ constexpr UINT kProxyScript = 1000;
 std::atomic<CZenfolioModule*> g_instance{nullptr};
 CZenfolioModule g_module; // lives exactly as long as the loaded module
 
-HRESULT LoadScript(UINT id, pal::WideString& script)
+pal::WideString LoadScript(UINT id)
 {
     HINSTANCE module = pal::ThisModule();
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), W("REGISTRY"));
-    if (!resource) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+    if (!resource) throw pal::HResultError(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
     const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
-    if (!bytes) return HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND);
-    script = pal::ToUtf16(std::string_view(bytes, SizeofResource(module, resource)));
-    return S_OK;
+    if (!bytes) throw pal::HResultError(HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND));
+    return pal::ToUtf16(std::string_view(bytes, SizeofResource(module, resource)));
 }
 
-pal::ComPtr<ITypeLib> LoadOwnTypeLibrary(const pal::WideString& path, HRESULT& hr)
+pal::ComPtr<ITypeLib> LoadOwnTypeLibrary(const pal::WideString& path)
 {
     pal::ComPtr<ITypeLib> library;
-    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf());
+    pal::ThrowIfFailed(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.ReleaseAndGetAddressOf()));
     return library;
 }
 
-HRESULT RegisterTypeLibrary(bool perUser)
+void RegisterTypeLibrary(bool perUser)
 {
     pal::WideString path = orvana::ThisModulePath();
-    HRESULT hr = S_OK;
-    const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(path, hr);
-    if (FAILED(hr)) return hr;
-    return perUser ? RegisterTypeLibForUser(library.Get(), path.data(), nullptr)
-                   : RegisterTypeLib(library.Get(), path.data(), nullptr);
+    const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(path);
+    pal::ThrowIfFailed(perUser ? RegisterTypeLibForUser(library.Get(), path.data(), nullptr)
+                               : RegisterTypeLib(library.Get(), path.data(), nullptr));
 }
 
 // The library's identity comes from the library itself, as the system would
 // read it from the module's compiled resource.
-HRESULT UnregisterTypeLibrary(bool perUser)
+void UnregisterTypeLibrary(bool perUser)
 {
-    HRESULT hr = S_OK;
-    const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(orvana::ThisModulePath(), hr);
-    if (FAILED(hr)) return hr;
+    const pal::ComPtr<ITypeLib> library = LoadOwnTypeLibrary(orvana::ThisModulePath());
     TLIBATTR* attributes = nullptr;
-    if (FAILED(hr = library->GetLibAttr(&attributes))) return hr;
+    pal::ThrowIfFailed(library->GetLibAttr(&attributes));
     const TLIBATTR lib = *attributes;
     library->ReleaseTLibAttr(attributes);
-    return perUser ? UnRegisterTypeLibForUser(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind)
-                   : UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind);
+    pal::ThrowIfFailed(
+        perUser ? UnRegisterTypeLibForUser(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind)
+                : UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind));
 }
 
 } // namespace
@@ -119,37 +116,47 @@ HRESULT CZenfolioModule::CanUnloadNow() const noexcept
     return pal::ModuleLock::Count() == 0 ? S_OK : S_FALSE;
 }
 
-HRESULT CZenfolioModule::RunScript(UINT id, bool registering) const
+void CZenfolioModule::RunScript(UINT id, bool registering) const
 {
-    pal::WideString script;
-    if (HRESULT hr = LoadScript(id, script); FAILED(hr)) return hr;
+    const pal::WideString script = LoadScript(id);
     const pal::ReplacementMap replacements{
         {W("MODULE"), orvana::ThisModulePath()},
         {W("APPID"), pal::GuidToString(APPID_OrvanaPublishToZenfolio)},
     };
-    return pal::RunRegistryScript(script, registering, replacements,
-                                  perUser_ ? &pal::PerUserClassesRedirect() : nullptr);
+    pal::ThrowIfFailed(
+        pal::RunRegistryScript(script, registering, replacements, perUser_ ? &pal::PerUserClassesRedirect() : nullptr));
 }
 
 HRESULT CZenfolioModule::RegisterServer()
 {
-    pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
-    if (HRESULT hr = RunScript(kModuleScript, true); FAILED(hr)) return hr;
-    for (const auto& entry : objectMap_)
-        if (HRESULT hr = RunScript(entry.registryScript, true); FAILED(hr)) return hr;
-    return RegisterTypeLibrary(perUser_);
+    return pal::Boundary([&] {
+        pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
+        RunScript(kModuleScript, true);
+        for (const auto& entry : objectMap_)
+            RunScript(entry.registryScript, true);
+        RegisterTypeLibrary(perUser_);
+        return S_OK;
+    });
 }
 
 HRESULT CZenfolioModule::UnregisterServer()
 {
-    pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
-    for (const auto& entry : objectMap_)
-        if (HRESULT hr = RunScript(entry.registryScript, false); FAILED(hr)) return hr;
-    // A type library that cannot be removed, even one already gone, is reported, but the module's own
-    // entries still go.
-    const HRESULT typeLibrary = UnregisterTypeLibrary(perUser_);
-    const HRESULT module = RunScript(kModuleScript, false);
-    return FAILED(typeLibrary) ? typeLibrary : module;
+    return pal::Boundary([&] {
+        pal::ScopedThreadLocale systemLocale(LOCALE_SYSTEM_DEFAULT);
+        for (const auto& entry : objectMap_)
+            RunScript(entry.registryScript, false);
+        // A type library that cannot be removed, even one already gone, is reported, but the module's own
+        // entries still go; their failure is the answer only when the type library went.
+        const HRESULT typeLibrary = pal::Boundary([&] {
+            UnregisterTypeLibrary(perUser_);
+            return S_OK;
+        });
+        const HRESULT module = pal::Boundary([&] {
+            RunScript(kModuleScript, false);
+            return S_OK;
+        });
+        return FAILED(typeLibrary) ? typeLibrary : module;
+    });
 }
 
 HRESULT CZenfolioModule::Install(BOOL install, LPCWSTR commandLine)

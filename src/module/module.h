@@ -33,7 +33,8 @@ class CZenfolioModule {
         pal::ComPtr<IClassFactory> factory; // created on first request
     };
 
-    HRESULT RunScript(UINT id, bool registering) const;
+    // Loads and runs one registration script; throws its first failure.
+    void RunScript(UINT id, bool registering) const;
 
     std::mutex mutex_;
     std::array<ObjectMapEntry, 2> objectMap_;

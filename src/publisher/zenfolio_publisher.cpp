@@ -89,9 +89,7 @@ HRESULT CZenfolioPublisher::Initialize(IUnknown* lpHost, USHORT langid, IUnknown
         pal::ComPtr<IStream> stream;
         if (lpStream) lpStream->QueryInterface(IID_IStream, stream.ReleaseAndGetVoidAddress());
         stream_ = stream;
-        if (stream_) {
-            if (HRESULT hr = orvana::LoadState(stream_.Get(), state_); FAILED(hr)) return hr;
-        }
+        if (stream_) orvana::LoadState(stream_.Get(), state_);
         HostEventReporterHolder::EnsureCreated();
         return S_OK;
     });
@@ -101,7 +99,7 @@ HRESULT CZenfolioPublisher::Terminate()
 {
     return pal::Boundary([&]() -> HRESULT {
         if (!stream_) return S_OK;
-        if (HRESULT hr = orvana::SaveState(stream_.Get(), state_); FAILED(hr)) return hr;
+        orvana::SaveState(stream_.Get(), state_);
         HostEventReporterHolder::Release();
         return S_OK;
     });

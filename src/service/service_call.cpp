@@ -1,21 +1,17 @@
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "service/soap_document.h"
 #include "service/soap_transport.h"
 
 namespace orvana {
 
-HRESULT CallServiceMethod(IXMLDOMDocument2* request, const SoapClient& client, IXMLDOMNode** result)
+pal::ComPtr<IXMLDOMNode> CallServiceMethod(IXMLDOMDocument2* request, const SoapClient& client)
 {
-    if (!result) return E_POINTER;
-    pal::ComPtr<IXMLDOMDocument2> reply;
-    const HRESULT sent = SendSoapRequest(request, client, reply.ReleaseAndGetAddressOf());
-    if (FAILED(sent)) return sent;
-    pal::ComPtr<IXMLDOMNode> element;
+    const pal::ComPtr<IXMLDOMDocument2> reply = SendSoapRequest(request, client);
     bool fault = false;
-    const HRESULT hr = ExtractResult(reply.Get(), element.ReleaseAndGetAddressOf(), fault);
-    if (fault) return E_FAIL;
-    if (SUCCEEDED(hr)) *result = element.Detach(); // keeps the reply document alive
-    return hr;
+    pal::ComPtr<IXMLDOMNode> element = ExtractResult(reply.Get(), fault);
+    if (fault) throw pal::HResultError(E_FAIL);
+    return element; // keeps the reply document alive
 }
 
 } // namespace orvana

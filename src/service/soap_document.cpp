@@ -3,6 +3,7 @@
 #include "contract/component_strings.h"
 #include "pal/bstr.h"
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "pal/this_module.h"
 #include "pal/utf.h"
 #include "pal/variant.h"
@@ -27,25 +28,24 @@ pal::Bstr MakeBstr(pal::WideView text)
     return pal::Bstr(text);
 }
 
-HRESULT SetStringProperty(IXMLDOMDocument2* document, pal::WideView name, pal::WideView value)
+void SetStringProperty(IXMLDOMDocument2* document, pal::WideView name, pal::WideView value)
 {
     pal::Variant variant;
     variant.vt = VT_BSTR;
     variant.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    if (!variant.bstrVal) return E_OUTOFMEMORY;
-    return document->setProperty(MakeBstr(name).Get(), variant);
+    if (!variant.bstrVal) throw pal::HResultError(E_OUTOFMEMORY);
+    pal::ThrowIfFailed(document->setProperty(MakeBstr(name).Get(), variant));
 }
 
 // The method element: the body's first child.
-HRESULT MethodElement(IXMLDOMDocument2* request, pal::ComPtr<IXMLDOMNode>& method)
+pal::ComPtr<IXMLDOMNode> MethodElement(IXMLDOMDocument2* request)
 {
-    pal::ComPtr<IXMLDOMNode> body;
-    HRESULT hr = request->selectSingleNode(MakeBstr(kBodyPath).Get(), body.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    if (!body) return E_FAIL;
-    hr = body->get_firstChild(method.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    return method ? S_OK : E_FAIL;
+    pal::ComPtr<IXMLDOMNode> body, method;
+    pal::ThrowIfFailed(request->selectSingleNode(MakeBstr(kBodyPath).Get(), body.ReleaseAndGetAddressOf()));
+    if (!body) throw pal::HResultError(E_FAIL);
+    pal::ThrowIfFailed(body->get_firstChild(method.ReleaseAndGetAddressOf()));
+    if (!method) throw pal::HResultError(E_FAIL);
+    return method;
 }
 
 pal::WideString Trim(pal::WideView piece)
@@ -80,77 +80,71 @@ HRESULT CreateDomDocument(IXMLDOMDocument2** document)
     return hr;
 }
 
-HRESULT BindSelectionNamespaces(IXMLDOMDocument2* document)
+void BindSelectionNamespaces(IXMLDOMDocument2* document)
 {
-    HRESULT hr = SetStringProperty(document, W("SelectionLanguage"), W("XPath"));
-    if (FAILED(hr)) return hr;
+    SetStringProperty(document, W("SelectionLanguage"), W("XPath"));
     const pal::WideString namespaces =
         pal::WideString(W("xmlns:s=\"")) + kSoapEnvelopeNamespace + W("\" xmlns:z=\"") + kServiceNamespace + W("\"");
-    return SetStringProperty(document, W("SelectionNamespaces"), namespaces);
+    SetStringProperty(document, W("SelectionNamespaces"), namespaces);
 }
 
-HRESULT LoadRequestTemplate(UINT resourceId, IXMLDOMDocument2** request)
+pal::ComPtr<IXMLDOMDocument2> LoadRequestTemplate(UINT resourceId)
 {
-    if (!request) return E_POINTER;
-    *request = nullptr;
     HINSTANCE module = pal::ThisModule();
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(resourceId), W("SOAP"));
-    if (!resource) return E_UNEXPECTED;
+    if (!resource) throw pal::HResultError(E_UNEXPECTED);
     const DWORD size = SizeofResource(module, resource);
     HGLOBAL loaded = LoadResource(module, resource);
     const auto* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    if (!bytes || size == 0) return E_UNEXPECTED;
+    if (!bytes || size == 0) throw pal::HResultError(E_UNEXPECTED);
 
     pal::ComPtr<IXMLDOMDocument2> document;
-    HRESULT hr = CreateDomDocument(document.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    if (FAILED(hr = document->put_async(VARIANT_FALSE))) return hr;
-    if (FAILED(hr = document->put_validateOnParse(VARIANT_FALSE))) return hr;
-    if (FAILED(hr = document->put_preserveWhiteSpace(VARIANT_FALSE))) return hr;
-    if (FAILED(hr = document->put_resolveExternals(VARIANT_FALSE))) return hr;
+    pal::ThrowIfFailed(CreateDomDocument(document.ReleaseAndGetAddressOf()));
+    pal::ThrowIfFailed(document->put_async(VARIANT_FALSE));
+    pal::ThrowIfFailed(document->put_validateOnParse(VARIANT_FALSE));
+    pal::ThrowIfFailed(document->put_preserveWhiteSpace(VARIANT_FALSE));
+    pal::ThrowIfFailed(document->put_resolveExternals(VARIANT_FALSE));
     VARIANT_BOOL parsed = VARIANT_FALSE;
     const pal::Bstr text(pal::ToUtf16(std::string_view(bytes, size)));
-    hr = document->loadXML(text.Get(), &parsed);
-    if (FAILED(hr)) return hr;
-    if (FAILED(hr = BindSelectionNamespaces(document.Get()))) return hr;
-    if (parsed != VARIANT_TRUE) return E_UNEXPECTED;
-    *request = document.Detach();
-    return S_OK;
+    pal::ThrowIfFailed(document->loadXML(text.Get(), &parsed));
+    BindSelectionNamespaces(document.Get());
+    if (parsed != VARIANT_TRUE) throw pal::HResultError(E_UNEXPECTED);
+    return document;
 }
 
-HRESULT SelectRequestNode(IXMLDOMDocument2* request, LPCWSTR relativePath, IXMLDOMNode** node)
+pal::ComPtr<IXMLDOMNode> SelectRequestNode(IXMLDOMDocument2* request, LPCWSTR relativePath)
 {
-    if (!request || !relativePath || !*relativePath || !node || *node) return E_INVALIDARG;
-    pal::ComPtr<IXMLDOMNode> method;
-    HRESULT hr = MethodElement(request, method);
-    if (FAILED(hr)) return hr;
+    if (!request || !relativePath || !*relativePath) throw pal::HResultError(E_INVALIDARG);
+    const pal::ComPtr<IXMLDOMNode> method = MethodElement(request);
     pal::Bstr name;
-    if (FAILED(hr = method->get_nodeName(name.ReleaseAndGetAddressOf()))) return hr;
+    pal::ThrowIfFailed(method->get_nodeName(name.ReleaseAndGetAddressOf()));
     const pal::WideString path = pal::WideString(kBodyPath) + W("/z:") + name.Str() + W("/") + relativePath;
-    return request->selectSingleNode(MakeBstr(path).Get(), node);
+    pal::ComPtr<IXMLDOMNode> node;
+    pal::ThrowIfFailed(request->selectSingleNode(MakeBstr(path).Get(), node.ReleaseAndGetAddressOf()));
+    return node;
 }
 
-HRESULT SetRequestParameter(IXMLDOMDocument2* request, LPCWSTR relativePath, LPCWSTR value)
+void SetRequestParameter(IXMLDOMDocument2* request, LPCWSTR relativePath, LPCWSTR value)
 {
-    if (!relativePath || !*relativePath) return E_INVALIDARG;
-    pal::ComPtr<IXMLDOMNode> element;
-    HRESULT hr = SelectRequestNode(request, relativePath, element.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    if (!element) return E_FAIL; // every path names an element of its template
-    if (value && *value) return element->put_text(MakeBstr(value).Get());
+    const pal::ComPtr<IXMLDOMNode> element = SelectRequestNode(request, relativePath);
+    if (!element) throw pal::HResultError(E_FAIL); // every path names an element of its template
+    if (value && *value) {
+        pal::ThrowIfFailed(element->put_text(MakeBstr(value).Get()));
+        return;
+    }
     pal::ComPtr<IXMLDOMNode> parent, removed;
-    if (FAILED(hr = element->get_parentNode(parent.ReleaseAndGetAddressOf()))) return hr;
-    if (!parent) return E_FAIL;
-    return parent->removeChild(element.Get(), removed.ReleaseAndGetAddressOf());
+    pal::ThrowIfFailed(element->get_parentNode(parent.ReleaseAndGetAddressOf()));
+    if (!parent) throw pal::HResultError(E_FAIL);
+    pal::ThrowIfFailed(parent->removeChild(element.Get(), removed.ReleaseAndGetAddressOf()));
 }
 
-HRESULT FillRequestList(IXMLDOMDocument2* request, LPCWSTR list, LPCWSTR prototypePath, bool numeric)
+void FillRequestList(IXMLDOMDocument2* request, LPCWSTR list, LPCWSTR prototypePath, bool numeric)
 {
-    pal::ComPtr<IXMLDOMNode> prototype, parent;
-    HRESULT hr = SelectRequestNode(request, prototypePath, prototype.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    if (!prototype) return E_FAIL;
-    if (FAILED(hr = prototype->get_parentNode(parent.ReleaseAndGetAddressOf())) || !parent) return E_FAIL;
+    const pal::ComPtr<IXMLDOMNode> prototype = SelectRequestNode(request, prototypePath);
+    if (!prototype) throw pal::HResultError(E_FAIL);
+    pal::ComPtr<IXMLDOMNode> parent;
+    // A prototype without a parent is a broken template, whatever the call's own code.
+    if (FAILED(prototype->get_parentNode(parent.ReleaseAndGetAddressOf())) || !parent) throw pal::HResultError(E_FAIL);
 
     const pal::WideView text = list ? pal::WideView(list) : pal::WideView();
     std::size_t start = 0;
@@ -161,36 +155,33 @@ HRESULT FillRequestList(IXMLDOMDocument2* request, LPCWSTR list, LPCWSTR prototy
         if (piece.empty()) continue;
         if (numeric) piece = AsDecimal(piece);
         pal::ComPtr<IXMLDOMNode> clone, appended;
-        if (FAILED(hr = prototype->cloneNode(VARIANT_TRUE, clone.ReleaseAndGetAddressOf()))) return hr;
-        if (FAILED(hr = clone->put_text(MakeBstr(piece).Get()))) return hr;
-        if (FAILED(hr = parent->appendChild(clone.Get(), appended.ReleaseAndGetAddressOf()))) return hr;
+        pal::ThrowIfFailed(prototype->cloneNode(VARIANT_TRUE, clone.ReleaseAndGetAddressOf()));
+        pal::ThrowIfFailed(clone->put_text(MakeBstr(piece).Get()));
+        pal::ThrowIfFailed(parent->appendChild(clone.Get(), appended.ReleaseAndGetAddressOf()));
     }
     pal::ComPtr<IXMLDOMNode> removed;
-    return parent->removeChild(prototype.Get(), removed.ReleaseAndGetAddressOf());
+    pal::ThrowIfFailed(parent->removeChild(prototype.Get(), removed.ReleaseAndGetAddressOf()));
 }
 
-HRESULT ExtractResult(IXMLDOMDocument2* reply, IXMLDOMNode** result, bool& fault)
+pal::ComPtr<IXMLDOMNode> ExtractResult(IXMLDOMDocument2* reply, bool& fault)
 {
     fault = false;
-    if (!reply || !result || *result) return E_INVALIDARG;
+    if (!reply) throw pal::HResultError(E_INVALIDARG);
     pal::ComPtr<IXMLDOMNode> body;
-    HRESULT hr = reply->selectSingleNode(MakeBstr(kBodyPath).Get(), body.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    if (!body) return E_FAIL;
+    pal::ThrowIfFailed(reply->selectSingleNode(MakeBstr(kBodyPath).Get(), body.ReleaseAndGetAddressOf()));
+    if (!body) throw pal::HResultError(E_FAIL);
 
     pal::ComPtr<IXMLDOMNode> faultElement;
-    if (FAILED(hr = body->selectSingleNode(MakeBstr(W("s:Fault")).Get(), faultElement.ReleaseAndGetAddressOf())))
-        return hr;
+    pal::ThrowIfFailed(body->selectSingleNode(MakeBstr(W("s:Fault")).Get(), faultElement.ReleaseAndGetAddressOf()));
     if (faultElement) {
-        *result = faultElement.Detach();
         fault = true;
-        return S_FALSE;
+        return faultElement;
     }
-    pal::ComPtr<IXMLDOMNode> response;
-    if (FAILED(hr = body->get_firstChild(response.ReleaseAndGetAddressOf()))) return hr;
-    if (!response) return E_FAIL;
-    if (FAILED(hr = response->get_firstChild(result))) return hr;
-    return *result ? S_OK : S_FALSE;
+    pal::ComPtr<IXMLDOMNode> response, result;
+    pal::ThrowIfFailed(body->get_firstChild(response.ReleaseAndGetAddressOf()));
+    if (!response) throw pal::HResultError(E_FAIL);
+    pal::ThrowIfFailed(response->get_firstChild(result.ReleaseAndGetAddressOf()));
+    return result;
 }
 
 HRESULT GetNodeText(IXMLDOMNode* context, LPCWSTR xpath, BSTR* text)

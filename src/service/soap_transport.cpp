@@ -2,6 +2,7 @@
 
 #include "pal/bstr.h"
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "pal/variant.h"
 #include "pal/wide_format.h"
 #include "pal/wide_string.h"
@@ -17,18 +18,19 @@ namespace orvana {
 namespace {
 
 // The request object: server-side classes first (they take a proxy), then
-// the client-side ones.
-HRESULT CreateHttpRequest(pal::ComPtr<IXMLHTTPRequest>& request)
+// the client-side ones. None at all throws E_NOINTERFACE.
+pal::ComPtr<IXMLHTTPRequest> CreateHttpRequest()
 {
     static constexpr const CLSID* kClasses[] = {
         &CLSID_ServerXMLHTTP60, &CLSID_ServerXMLHTTP40, &CLSID_ServerXMLHTTP30, &CLSID_ServerXMLHTTP, &CLSID_XMLHTTP60,
         &CLSID_XMLHTTP40,       &CLSID_XMLHTTP30,       &CLSID_XMLHTTP26,       &CLSID_XMLHTTP,
     };
+    pal::ComPtr<IXMLHTTPRequest> request;
     for (const CLSID* clsid : kClasses)
         if (SUCCEEDED(
                 CoCreateInstance(*clsid, nullptr, CLSCTX_ALL, IID_IXMLHTTPRequest, request.ReleaseAndGetVoidAddress())))
-            return S_OK;
-    return E_NOINTERFACE;
+            return request;
+    throw pal::HResultError(E_NOINTERFACE);
 }
 
 // A string argument, or a null one when there is no text.
@@ -61,42 +63,44 @@ HRESULT ApplyProxyToXmlHttp(const ProxySettings& settings, IServerXMLHTTPRequest
     return request->send(body);
 }
 
-// Every step after the request object exists: E_FAIL on any failure.
-HRESULT Post(IXMLHTTPRequest* http, IXMLDOMDocument2* request, const SoapClient& client, IXMLDOMDocument2** reply)
+// Every step after the request object exists. Each throws with its own code,
+// which SendSoapRequest turns into E_FAIL.
+pal::ComPtr<IXMLDOMDocument2> Post(IXMLHTTPRequest* http, IXMLDOMDocument2* request, const SoapClient& client)
 {
     pal::ComPtr<IXMLDOMNode> body, method;
-    if (FAILED(request->selectSingleNode(pal::Bstr(kBodyPath).Get(), body.ReleaseAndGetAddressOf())) || !body ||
-        FAILED(body->get_firstChild(method.ReleaseAndGetAddressOf())) || !method)
-        return E_FAIL;
+    pal::ThrowIfFailed(request->selectSingleNode(pal::Bstr(kBodyPath).Get(), body.ReleaseAndGetAddressOf()));
+    if (!body) throw pal::HResultError(E_FAIL);
+    pal::ThrowIfFailed(body->get_firstChild(method.ReleaseAndGetAddressOf()));
+    if (!method) throw pal::HResultError(E_FAIL);
     pal::Bstr methodName;
-    if (FAILED(method->get_nodeName(methodName.ReleaseAndGetAddressOf()))) return E_FAIL;
+    pal::ThrowIfFailed(method->get_nodeName(methodName.ReleaseAndGetAddressOf()));
 
     pal::Variant synchronous, none;
     synchronous.vt = VT_BOOL;
     synchronous.boolVal = VARIANT_FALSE;
-    if (FAILED(http->open(pal::Bstr(W("POST")).Get(), pal::Bstr(kServiceEndpoint).Get(), synchronous, none, none)))
-        return E_FAIL;
+    pal::ThrowIfFailed(
+        http->open(pal::Bstr(W("POST")).Get(), pal::Bstr(kServiceEndpoint).Get(), synchronous, none, none));
 
     const auto& v = client.fileVersion;
     const pal::WideString agent = pal::FormatWide(W("Orvana/%d.%d.%d.%d"), int{v[0]}, int{v[1]}, int{v[2]}, int{v[3]});
     const pal::WideString action = pal::WideString(kServiceNamespace) + W("/") + methodName.Str();
-    bool headersSet = SUCCEEDED(SetHeader(http, W("User-Agent"), agent.c_str())) &&
-                      SUCCEEDED(SetHeader(http, W("Content-Type"), W("text/xml; charset=utf-8"))) &&
-                      SUCCEEDED(SetHeader(http, W("Accept"), W("text/xml"))) &&
-                      SUCCEEDED(SetHeader(http, W("Accept-Language"), W("*"))) &&
-                      SUCCEEDED(SetHeader(http, W("SOAPAction"), action.c_str()));
-    if (headersSet) {
+    pal::ThrowIfFailed(SetHeader(http, W("User-Agent"), agent.c_str()));
+    pal::ThrowIfFailed(SetHeader(http, W("Content-Type"), W("text/xml; charset=utf-8")));
+    pal::ThrowIfFailed(SetHeader(http, W("Accept"), W("text/xml")));
+    pal::ThrowIfFailed(SetHeader(http, W("Accept-Language"), W("*")));
+    pal::ThrowIfFailed(SetHeader(http, W("SOAPAction"), action.c_str()));
+    {
+        // The plain texts are wiped as soon as the header holds them.
         const UnscrambledText name(ClientHeaderName());
         const UnscrambledText value(ClientHeaderValue());
-        headersSet = name.Get() && value.Get() && SUCCEEDED(SetHeader(http, name.Get(), value.Get()));
+        if (!name.Get() || !value.Get()) throw pal::HResultError(E_OUTOFMEMORY);
+        pal::ThrowIfFailed(SetHeader(http, name.Get(), value.Get()));
     }
-    if (headersSet && !client.token.empty())
-        headersSet = SUCCEEDED(SetHeader(http, W("X-Zenfolio-Token"), client.token.c_str()));
-    if (!headersSet) return E_FAIL;
+    if (!client.token.empty()) pal::ThrowIfFailed(SetHeader(http, W("X-Zenfolio-Token"), client.token.c_str()));
 
     pal::Variant text;
     text.vt = VT_BSTR;
-    if (FAILED(request->get_xml(&text.bstrVal))) return E_FAIL;
+    pal::ThrowIfFailed(request->get_xml(&text.bstrVal));
 
     pal::ComPtr<IServerXMLHTTPRequest2> server;
     HRESULT sent;
@@ -108,28 +112,29 @@ HRESULT Post(IXMLHTTPRequest* http, IXMLDOMDocument2* request, const SoapClient&
     } else {
         sent = http->send(text);
     }
-    if (FAILED(sent)) return E_FAIL;
+    pal::ThrowIfFailed(sent);
 
-    LONG status = 0;
     pal::ComPtr<IDispatch> responseXml;
     pal::ComPtr<IXMLDOMDocument2> document;
-    if (FAILED(http->get_status(&status)) || FAILED(http->get_responseXML(responseXml.ReleaseAndGetAddressOf())) ||
-        !responseXml || FAILED(responseXml.As(document)) || FAILED(BindSelectionNamespaces(document.Get())))
-        return E_FAIL;
-    *reply = document.Detach();
-    return status == 200 ? S_OK : S_FALSE;
+    pal::ThrowIfFailed(http->get_responseXML(responseXml.ReleaseAndGetAddressOf()));
+    if (!responseXml) throw pal::HResultError(E_FAIL);
+    pal::ThrowIfFailed(responseXml.As(document));
+    BindSelectionNamespaces(document.Get());
+    return document;
 }
 
 } // namespace
 
-HRESULT SendSoapRequest(IXMLDOMDocument2* request, const SoapClient& client, IXMLDOMDocument2** reply)
+pal::ComPtr<IXMLDOMDocument2> SendSoapRequest(IXMLDOMDocument2* request, const SoapClient& client)
 {
-    if (!reply) return E_POINTER;
-    *reply = nullptr;
-    if (!request) return E_INVALIDARG;
-    pal::ComPtr<IXMLHTTPRequest> http;
-    if (FAILED(CreateHttpRequest(http))) return E_NOINTERFACE;
-    return Post(http.Get(), request, client, reply);
+    if (!request) throw pal::HResultError(E_INVALIDARG);
+    const pal::ComPtr<IXMLHTTPRequest> http = CreateHttpRequest();
+    try {
+        return Post(http.Get(), request, client);
+    } catch (const pal::HResultError&) {
+        // Which step failed tells the caller nothing it could act on.
+        throw pal::HResultError(E_FAIL);
+    }
 }
 
 } // namespace orvana

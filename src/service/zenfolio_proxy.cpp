@@ -69,48 +69,49 @@ HRESULT CZenfolioProxy::InterfaceSupportsErrorInfo(REFIID riid)
     return riid == IID_IZenfolioProxy ? S_OK : S_FALSE;
 }
 
-HRESULT CZenfolioProxy::CallWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill)
+pal::ComPtr<IXMLDOMNode> CZenfolioProxy::CallWithTemplate(UINT templateId, const FillRequest& fill)
 {
-    return pal::Boundary([&]() -> HRESULT {
-        pal::ComPtr<IXMLDOMDocument2> request;
-        HRESULT hr = orvana::LoadRequestTemplate(templateId, request.ReleaseAndGetAddressOf());
-        if (FAILED(hr)) return hr;
-        if (FAILED(hr = fill(request.Get()))) return hr;
-        hr = orvana::CallServiceMethod(request.Get(), client_, out);
-        return FAILED(hr) ? hr : S_OK;
+    const pal::ComPtr<IXMLDOMDocument2> request = orvana::LoadRequestTemplate(templateId);
+    fill(request.Get());
+    return orvana::CallServiceMethod(request.Get(), client_);
+}
+
+HRESULT CZenfolioProxy::AnswerWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill)
+{
+    return pal::Boundary([&] {
+        *out = CallWithTemplate(templateId, fill).Detach();
+        return S_OK;
     });
 }
 
 HRESULT CZenfolioProxy::LoadPrivateProfile(IXMLDOMNode** ppResult)
 {
     if (BadOut(ppResult)) return E_INVALIDARG;
-    return CallWithTemplate(orvana::kTemplateLoadPrivateProfile, ppResult, [](IXMLDOMDocument2*) { return S_OK; });
+    return AnswerWithTemplate(orvana::kTemplateLoadPrivateProfile, ppResult, [](IXMLDOMDocument2*) {});
 }
 
 HRESULT CZenfolioProxy::LoadGroupHierarchy(LPCWSTR lpszLoginName, IXMLDOMNode** ppResult)
 {
     if (Empty(lpszLoginName) || BadOut(ppResult)) return E_INVALIDARG;
-    return CallWithTemplate(orvana::kTemplateLoadGroupHierarchy, ppResult, [&](IXMLDOMDocument2* request) {
-        return orvana::SetRequestParameter(request, W("z:loginName"), lpszLoginName);
+    return AnswerWithTemplate(orvana::kTemplateLoadGroupHierarchy, ppResult, [&](IXMLDOMDocument2* request) {
+        orvana::SetRequestParameter(request, W("z:loginName"), lpszLoginName);
     });
 }
 
 HRESULT CZenfolioProxy::GetCategories(IXMLDOMNode** ppResult)
 {
     if (BadOut(ppResult)) return E_INVALIDARG;
-    return CallWithTemplate(orvana::kTemplateGetCategories, ppResult, [](IXMLDOMDocument2*) { return S_OK; });
+    return AnswerWithTemplate(orvana::kTemplateGetCategories, ppResult, [](IXMLDOMDocument2*) {});
 }
 
 HRESULT CZenfolioProxy::LoadPhotoSet(LPCWSTR lpszID, tagLOADPHOTOSETLEVEL nLevel, LONG fIncludePhotos,
                                      IXMLDOMNode** ppResult)
 {
     if (Empty(lpszID) || BadOut(ppResult)) return E_INVALIDARG;
-    return CallWithTemplate(orvana::kTemplateLoadPhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
-        HRESULT hr = orvana::SetRequestParameter(request, W("z:photoSetId"), lpszID);
-        if (SUCCEEDED(hr)) hr = orvana::SetRequestParameter(request, W("z:level"), LevelText(nLevel));
-        if (SUCCEEDED(hr))
-            hr = orvana::SetRequestParameter(request, W("z:includePhotos"), fIncludePhotos ? W("true") : W("false"));
-        return hr;
+    return AnswerWithTemplate(orvana::kTemplateLoadPhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
+        orvana::SetRequestParameter(request, W("z:photoSetId"), lpszID);
+        orvana::SetRequestParameter(request, W("z:level"), LevelText(nLevel));
+        orvana::SetRequestParameter(request, W("z:includePhotos"), fIncludePhotos ? W("true") : W("false"));
     });
 }
 
@@ -119,23 +120,18 @@ HRESULT CZenfolioProxy::CreatePhotoSet(LPCWSTR lpszGroupID, tagCREATEPHOTOSETTYP
                                        LPCWSTR lpszCustomReference, IXMLDOMNode** ppResult)
 {
     if (Empty(lpszGroupID) || Empty(lpszTitle) || BadOut(ppResult)) return E_INVALIDARG;
-    return CallWithTemplate(orvana::kTemplateCreatePhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
+    return AnswerWithTemplate(orvana::kTemplateCreatePhotoSet, ppResult, [&](IXMLDOMDocument2* request) {
         using orvana::SetRequestParameter;
-        HRESULT hr = SetRequestParameter(request, W("z:groupId"), lpszGroupID);
-        if (SUCCEEDED(hr))
-            hr = SetRequestParameter(request, W("z:type"),
-                                     nType == CREATEPHOTOSETTYPE_COLLECTION ? W("Collection") : W("Gallery"));
-        if (SUCCEEDED(hr)) hr = SetRequestParameter(request, W("z:updater/z:Title"), lpszTitle);
+        SetRequestParameter(request, W("z:groupId"), lpszGroupID);
+        SetRequestParameter(request, W("z:type"),
+                            nType == CREATEPHOTOSETTYPE_COLLECTION ? W("Collection") : W("Gallery"));
+        SetRequestParameter(request, W("z:updater/z:Title"), lpszTitle);
         // An empty caption or reference leaves its empty element in the request.
-        if (SUCCEEDED(hr) && !Empty(lpszCaption))
-            hr = SetRequestParameter(request, W("z:updater/z:Caption"), lpszCaption);
-        if (SUCCEEDED(hr))
-            hr = orvana::FillRequestList(request, lpszKeywords, W("z:updater/z:Keywords/z:Keyword"), false);
-        if (SUCCEEDED(hr))
-            hr = orvana::FillRequestList(request, lpszCategories, W("z:updater/z:Categories/z:Category"), true);
-        if (SUCCEEDED(hr) && !Empty(lpszCustomReference))
-            hr = SetRequestParameter(request, W("z:updater/z:CustomReference"), lpszCustomReference);
-        return hr;
+        if (!Empty(lpszCaption)) SetRequestParameter(request, W("z:updater/z:Caption"), lpszCaption);
+        orvana::FillRequestList(request, lpszKeywords, W("z:updater/z:Keywords/z:Keyword"), false);
+        orvana::FillRequestList(request, lpszCategories, W("z:updater/z:Categories/z:Category"), true);
+        if (!Empty(lpszCustomReference))
+            SetRequestParameter(request, W("z:updater/z:CustomReference"), lpszCustomReference);
     });
 }
 

@@ -86,13 +86,14 @@ class SecretStream {
 
 } // namespace
 
-HRESULT CZenfolioProxy::RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMNode>& challenge)
+pal::ComPtr<IXMLDOMNode> CZenfolioProxy::RequestChallenge(LPCWSTR loginName)
 {
-    HRESULT hr = CallWithTemplate(
-        orvana::kTemplateGetChallenge, challenge.ReleaseAndGetAddressOf(),
-        [&](IXMLDOMDocument2* request) { return orvana::SetRequestParameter(request, W("z:loginName"), loginName); });
-    if (FAILED(hr)) return hr;
-    return challenge ? S_OK : E_FAIL;
+    pal::ComPtr<IXMLDOMNode> challenge =
+        CallWithTemplate(orvana::kTemplateGetChallenge, [&](IXMLDOMDocument2* request) {
+            orvana::SetRequestParameter(request, W("z:loginName"), loginName);
+        });
+    if (!challenge) throw pal::HResultError(E_FAIL);
+    return challenge;
 }
 
 HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword)
@@ -100,42 +101,41 @@ HRESULT CZenfolioProxy::Authenticate(LPCWSTR lpszLoginName, LPCWSTR lpszPassword
     if (!lpszLoginName || !*lpszLoginName || !lpszPassword || !*lpszPassword) return E_INVALIDARG;
     return pal::Boundary([&]() -> HRESULT {
         pal::ComPtr<IHostHasher> hasher;
-        HRESULT hr =
-            CoCreateInstance(CLSID_HostHasher, nullptr, CLSCTX_ALL, IID_IHostHasher, hasher.ReleaseAndGetVoidAddress());
-        if (FAILED(hr)) return hr;
+        pal::ThrowIfFailed(CoCreateInstance(CLSID_HostHasher, nullptr, CLSCTX_ALL, IID_IHostHasher,
+                                            hasher.ReleaseAndGetVoidAddress()));
 
-        pal::ComPtr<IXMLDOMNode> challengeReply;
-        if (FAILED(hr = RequestChallenge(lpszLoginName, challengeReply))) return hr;
+        pal::ComPtr<IXMLDOMNode> challengeReply = RequestChallenge(lpszLoginName);
 
+        // A missing field leaves its description as the thread's error info.
         pal::Bstr saltText, challengeText, proof;
         orvana::SecretBstr passwordHash;
-        if (FAILED(
-                hr = orvana::GetNodeText(challengeReply.Get(), W("z:PasswordSalt"), saltText.ReleaseAndGetAddressOf())))
-            return hr;
+        pal::ThrowIfFailed(
+            orvana::GetNodeText(challengeReply.Get(), W("z:PasswordSalt"), saltText.ReleaseAndGetAddressOf()));
         const SecretStream salted(DecodeBase64(saltText), Utf8Secret(lpszPassword).View());
-        if (FAILED(hr = hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf()))) return hr;
+        pal::ThrowIfFailed(hasher->HashStream(salted.Get(), kRawProof, passwordHash.ReleaseAndGetAddressOf()));
 
-        if (FAILED(hr = orvana::GetNodeText(challengeReply.Get(), W("z:Challenge"),
-                                            challengeText.ReleaseAndGetAddressOf())))
-            return hr;
+        pal::ThrowIfFailed(
+            orvana::GetNodeText(challengeReply.Get(), W("z:Challenge"), challengeText.ReleaseAndGetAddressOf()));
         const SecretStream challenged(DecodeBase64(challengeText), passwordHash.Bytes());
         // An empty proof leaves its element out, and the service refuses the login.
         hasher->HashStream(challenged.Get(), kBase64Proof, proof.ReleaseAndGetAddressOf());
 
         pal::ComPtr<IXMLDOMDocument2> request;
-        if (FAILED(orvana::LoadRequestTemplate(orvana::kTemplateAuthenticate, request.ReleaseAndGetAddressOf())))
-            return E_UNEXPECTED;
-        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), W("z:proof"), proof.Get()))) return hr;
+        try {
+            request = orvana::LoadRequestTemplate(orvana::kTemplateAuthenticate);
+        } catch (const pal::HResultError&) {
+            // The template is the module's own; failing to load it is never the caller's doing.
+            throw pal::HResultError(E_UNEXPECTED);
+        }
+        orvana::SetRequestParameter(request.Get(), W("z:proof"), proof.Get());
         // The challenge goes back exactly as it came.
-        if (FAILED(hr = orvana::SetRequestParameter(request.Get(), W("z:challenge"), challengeText.Get()))) return hr;
+        orvana::SetRequestParameter(request.Get(), W("z:challenge"), challengeText.Get());
         challengeReply.Reset();
 
-        pal::ComPtr<IXMLDOMNode> tokenElement;
-        if (FAILED(hr = orvana::CallServiceMethod(request.Get(), client_, tokenElement.ReleaseAndGetAddressOf())))
-            return hr;
+        const pal::ComPtr<IXMLDOMNode> tokenElement = orvana::CallServiceMethod(request.Get(), client_);
         if (!tokenElement) return E_FAIL;
         pal::Bstr token;
-        if (FAILED(hr = orvana::GetNodeText(tokenElement.Get(), W("."), token.ReleaseAndGetAddressOf()))) return hr;
+        pal::ThrowIfFailed(orvana::GetNodeText(tokenElement.Get(), W("."), token.ReleaseAndGetAddressOf()));
         client_.token = token.Str();
         return S_OK;
     });

@@ -1,5 +1,6 @@
 #include "settings/publisher_state.h"
 
+#include "pal/hresult_error.h"
 #include "state_stream.h"
 
 namespace orvana {
@@ -8,52 +9,50 @@ namespace {
 constexpr BYTE kStateVersion = 1;
 } // namespace
 
-HRESULT LoadState(IStream* stream, PublisherState& state)
+void LoadState(IStream* stream, PublisherState& state)
 {
-    if (!stream) return E_POINTER;
+    if (!stream) throw pal::HResultError(E_POINTER);
 
     BYTE version = 0;
     ULONG read = 0;
-    if (const HRESULT hr = stream->Read(&version, 1, &read); FAILED(hr)) return hr;
+    pal::ThrowIfFailed(stream->Read(&version, 1, &read));
     // A new stream is empty; a version that is zero or "negative" is treated
     // the same, as no record at all.
     if (read < 1 || static_cast<signed char>(version) < 1) {
         state.PhotoBytesQuota = 0;
-        return S_OK;
+        return;
     }
 
-    HRESULT hr = S_OK;
-    if (FAILED(hr = ReadStateString(stream, state.AccountIdentifier))) return hr;
-    if (FAILED(hr = ReadStateBytes(stream, state.ProtectedPassword))) return hr;
-    if (FAILED(hr = ReadStateString(stream, state.LoginName))) return hr;
-    if (FAILED(hr = ReadStateString(stream, state.DisplayName))) return hr;
-    if (FAILED(hr = ReadStateInt64(stream, state.PhotoBytesQuota))) return hr;
-    if (FAILED(hr = ReadStateString(stream, state.HomeUrl))) return hr;
-    if (FAILED(hr = ReadStateString(stream, state.UploadUrl))) return hr;
-    if (FAILED(hr = ReadStateString(stream, state.GalleryTitle))) return hr;
-    return ReadStateString(stream, state.GalleryId);
+    ReadStateString(stream, state.AccountIdentifier);
+    ReadStateBytes(stream, state.ProtectedPassword);
+    ReadStateString(stream, state.LoginName);
+    ReadStateString(stream, state.DisplayName);
+    ReadStateInt64(stream, state.PhotoBytesQuota);
+    ReadStateString(stream, state.HomeUrl);
+    ReadStateString(stream, state.UploadUrl);
+    ReadStateString(stream, state.GalleryTitle);
+    ReadStateString(stream, state.GalleryId);
 }
 
-HRESULT SaveState(IStream* stream, const PublisherState& state)
+void SaveState(IStream* stream, const PublisherState& state)
 {
-    if (!stream) return E_POINTER;
+    if (!stream) throw pal::HResultError(E_POINTER);
 
-    HRESULT hr = S_OK;
     LARGE_INTEGER start{};
-    if (FAILED(hr = stream->Seek(start, STREAM_SEEK_SET, nullptr))) return hr;
+    pal::ThrowIfFailed(stream->Seek(start, STREAM_SEEK_SET, nullptr));
     ULARGE_INTEGER empty{};
-    if (FAILED(hr = stream->SetSize(empty))) return hr;
+    pal::ThrowIfFailed(stream->SetSize(empty));
 
-    if (FAILED(hr = WriteStateByte(stream, kStateVersion))) return hr;
-    if (FAILED(hr = WriteStateString(stream, state.AccountIdentifier))) return hr;
-    if (FAILED(hr = WriteStateBytes(stream, state.ProtectedPassword))) return hr;
-    if (FAILED(hr = WriteStateString(stream, state.LoginName))) return hr;
-    if (FAILED(hr = WriteStateString(stream, state.DisplayName))) return hr;
-    if (FAILED(hr = WriteStateInt64(stream, state.PhotoBytesQuota))) return hr;
-    if (FAILED(hr = WriteStateString(stream, state.HomeUrl))) return hr;
-    if (FAILED(hr = WriteStateString(stream, state.UploadUrl))) return hr;
-    if (FAILED(hr = WriteStateString(stream, state.GalleryTitle))) return hr;
-    return WriteStateString(stream, state.GalleryId);
+    WriteStateByte(stream, kStateVersion);
+    WriteStateString(stream, state.AccountIdentifier);
+    WriteStateBytes(stream, state.ProtectedPassword);
+    WriteStateString(stream, state.LoginName);
+    WriteStateString(stream, state.DisplayName);
+    WriteStateInt64(stream, state.PhotoBytesQuota);
+    WriteStateString(stream, state.HomeUrl);
+    WriteStateString(stream, state.UploadUrl);
+    WriteStateString(stream, state.GalleryTitle);
+    WriteStateString(stream, state.GalleryId);
 }
 
 } // namespace orvana

@@ -17,20 +17,23 @@ namespace orvana {
 // Longest length prefix a reader accepts, terminator included.
 constexpr DWORD kMaxStateStringBytes = 0x100000;
 
+// Failures throw pal::HResultError: a failing stream's own code, or one of
+// those named here.
+
 // Reading a length-prefixed value fails with E_FAIL when N is 1 or fewer bytes
 // than announced arrive, and with E_ACCESSDENIED when N exceeds
 // kMaxStateStringBytes. On every failure the stream is put back where the
 // value began and the out value is null.
-HRESULT ReadStateBytes(IStream* stream, std::optional<std::vector<BYTE>>& value);
-HRESULT ReadStateString(IStream* stream, std::optional<pal::WideString>& value);
+void ReadStateBytes(IStream* stream, std::optional<std::vector<BYTE>>& value);
+void ReadStateString(IStream* stream, std::optional<pal::WideString>& value);
 // Fewer than 8 bytes fail with HRESULT_FROM_WIN32(ERROR_INVALID_DATA); the
 // stream is put back and value keeps what it held.
-HRESULT ReadStateInt64(IStream* stream, LONGLONG& value);
+void ReadStateInt64(IStream* stream, LONGLONG& value);
 
 // Each write is one IStream::Write; a short write fails with STG_E_MEDIUMFULL.
-HRESULT WriteStateByte(IStream* stream, BYTE value);
-HRESULT WriteStateBytes(IStream* stream, const std::optional<std::vector<BYTE>>& value);
-HRESULT WriteStateString(IStream* stream, const std::optional<pal::WideString>& value);
-HRESULT WriteStateInt64(IStream* stream, LONGLONG value);
+void WriteStateByte(IStream* stream, BYTE value);
+void WriteStateBytes(IStream* stream, const std::optional<std::vector<BYTE>>& value);
+void WriteStateString(IStream* stream, const std::optional<pal::WideString>& value);
+void WriteStateInt64(IStream* stream, LONGLONG value);
 
 } // namespace orvana

@@ -65,7 +65,7 @@ TEST_F(HostProgram, ShowsTheConfiguredStateFromTheSeededSettingsAndStateFile)
     const host::StateStore store = host::StateStore::InPrefix();
     const CLSID plugin = pal::MakeGuid("6A1E2F40-3C5D-4B7E-9F10-2D3C4B5A6978");
     const auto stream = store.Open(plugin);
-    ASSERT_EQ(S_OK, orvana::SaveState(stream.Get(), state));
+    ASSERT_NO_THROW(orvana::SaveState(stream.Get(), state));
     store.Save(plugin, stream.Get());
 
     const HostRun info = Host("info");

@@ -40,7 +40,7 @@ class Publisher : public testing_support::PrefixTest {
 
     void WriteState(const orvana::PublisherState& state)
     {
-        ASSERT_EQ(S_OK, orvana::SaveState(stream_.Get(), state));
+        ASSERT_NO_THROW(orvana::SaveState(stream_.Get(), state));
         stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
     }
     ULONGLONG StreamSize()
@@ -283,6 +283,17 @@ TEST_F(Publisher, AMalformedStreamFailsInitialisationWithItsCode)
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_DATA), plugin_->Initialize(host_.Get(), 0x409, stream_.Get(), 0));
     // Still usable with what was read.
     EXPECT_EQ(S_FALSE, plugin_->CanPublish(nullptr, FALSE));
+}
+
+TEST_F(Publisher, AStreamThatRefusesReadingOrWritingFailsTheCallWithItsCode)
+{
+    pal::ComPtr<IStream> readOnly, writeOnly;
+    ASSERT_EQ(S_OK, SHCreateStreamOnFileW(u"/dev/null", STGM_READ, readOnly.ReleaseAndGetAddressOf()));
+    ASSERT_EQ(S_OK, plugin_->Initialize(host_.Get(), 0x409, readOnly.Get(), 0)); // no record yet
+    EXPECT_EQ(STG_E_ACCESSDENIED, plugin_->Terminate());
+
+    ASSERT_EQ(S_OK, SHCreateStreamOnFileW(u"/dev/null", STGM_WRITE, writeOnly.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(STG_E_ACCESSDENIED, plugin_->Initialize(host_.Get(), 0x409, writeOnly.Get(), 0));
 }
 
 // A reporter class the test registers, counting what reaches it.

@@ -4,6 +4,7 @@
 #include "pal/com/activation.h"
 #include "pal/com/error_info.h"
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "pal/utf.h"
 #include "service/soap_document.h"
 #include "tests/support/temporary_prefix.h"
@@ -18,11 +19,13 @@ class SoapDocument : public testing_support::PrefixTest {
     void SetUp() override { ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
     void TearDown() override { CoUninitialize(); }
 
-    static pal::ComPtr<IXMLDOMDocument2> Template(UINT id)
+    // The code a call throws, S_OK when it does not.
+    template <typename Call> static HRESULT Outcome(Call&& call)
     {
-        pal::ComPtr<IXMLDOMDocument2> request;
-        EXPECT_EQ(S_OK, orvana::LoadRequestTemplate(id, request.ReleaseAndGetAddressOf()));
-        return request;
+        return pal::Boundary([&] {
+            call();
+            return S_OK;
+        });
     }
     static std::u16string Xml(IXMLDOMNode* node)
     {
@@ -39,7 +42,7 @@ class SoapDocument : public testing_support::PrefixTest {
         VARIANT_BOOL parsed = VARIANT_FALSE;
         reply->loadXML(pal::Bstr(text).Get(), &parsed);
         EXPECT_EQ(VARIANT_TRUE, parsed);
-        EXPECT_EQ(S_OK, orvana::BindSelectionNamespaces(reply.Get()));
+        orvana::BindSelectionNamespaces(reply.Get());
         return reply;
     }
     static bool Contains(const std::u16string& text, std::u16string_view part)
@@ -50,41 +53,42 @@ class SoapDocument : public testing_support::PrefixTest {
 
 TEST_F(SoapDocument, ParametersAreEscapedAndEmptyOnesLeaveTheRequest)
 {
-    const auto challenge = Template(orvana::kTemplateGetChallenge);
-    ASSERT_EQ(S_OK, orvana::SetRequestParameter(challenge.Get(), u"z:loginName", u"a<b&c"));
+    const auto challenge = orvana::LoadRequestTemplate(orvana::kTemplateGetChallenge);
+    orvana::SetRequestParameter(challenge.Get(), u"z:loginName", u"a<b&c");
     EXPECT_TRUE(Contains(Xml(challenge.Get()), u"<loginName>a&lt;b&amp;c</loginName>"));
 
-    const auto login = Template(orvana::kTemplateAuthenticate);
-    ASSERT_EQ(S_OK, orvana::SetRequestParameter(login.Get(), u"z:proof", u""));
+    const auto login = orvana::LoadRequestTemplate(orvana::kTemplateAuthenticate);
+    orvana::SetRequestParameter(login.Get(), u"z:proof", u"");
     const std::u16string xml = Xml(login.Get());
     EXPECT_FALSE(Contains(xml, u"proof"));
     EXPECT_TRUE(Contains(xml, u"challenge"));
-    EXPECT_EQ(E_INVALIDARG, orvana::SetRequestParameter(login.Get(), u"", u"x"));
+    EXPECT_EQ(E_INVALIDARG, Outcome([&] { orvana::SetRequestParameter(login.Get(), u"", u"x"); }));
+    EXPECT_EQ(E_FAIL, Outcome([&] { orvana::SetRequestParameter(login.Get(), u"z:proof", u"x"); }))
+        << "a path that matches nothing (the element was removed)";
+    EXPECT_EQ(E_UNEXPECTED, Outcome([] { orvana::LoadRequestTemplate(999); }));
 }
 
 TEST_F(SoapDocument, ListsBecomeOneElementPerPieceInOrder)
 {
-    const auto request = Template(orvana::kTemplateCreatePhotoSet);
-    ASSERT_EQ(S_OK, orvana::FillRequestList(request.Get(), u" x ||  y |", u"z:updater/z:Keywords/z:Keyword", false));
-    ASSERT_EQ(S_OK, orvana::FillRequestList(request.Get(), u"0012|abc", u"z:updater/z:Categories/z:Category", true));
+    const auto request = orvana::LoadRequestTemplate(orvana::kTemplateCreatePhotoSet);
+    orvana::FillRequestList(request.Get(), u" x ||  y |", u"z:updater/z:Keywords/z:Keyword", false);
+    orvana::FillRequestList(request.Get(), u"0012|abc", u"z:updater/z:Categories/z:Category", true);
     const std::u16string xml = Xml(request.Get());
     EXPECT_TRUE(Contains(xml, u"<Keywords><Keyword>x</Keyword><Keyword>y</Keyword></Keywords>")) << pal::ToUtf8(xml);
     EXPECT_TRUE(Contains(xml, u"<Categories><Category>12</Category><Category>0</Category></Categories>"));
 
-    const auto empty = Template(orvana::kTemplateCreatePhotoSet);
-    ASSERT_EQ(S_OK, orvana::FillRequestList(empty.Get(), nullptr, u"z:updater/z:Keywords/z:Keyword", false));
+    const auto empty = orvana::LoadRequestTemplate(orvana::kTemplateCreatePhotoSet);
+    orvana::FillRequestList(empty.Get(), nullptr, u"z:updater/z:Keywords/z:Keyword", false);
     EXPECT_TRUE(Contains(Xml(empty.Get()), u"<Keywords/>"));
 }
 
 TEST_F(SoapDocument, RepliesReduceToTheirResultOrFault)
 {
     bool fault = true;
-    pal::ComPtr<IXMLDOMNode> result;
     const std::u16string ns = orvana::kServiceNamespace;
 
-    EXPECT_EQ(S_OK,
-              orvana::ExtractResult(Reply(u"<XResponse xmlns=\"" + ns + u"\"><XResult>ok</XResult></XResponse>").Get(),
-                                    result.ReleaseAndGetAddressOf(), fault));
+    pal::ComPtr<IXMLDOMNode> result = orvana::ExtractResult(
+        Reply(u"<XResponse xmlns=\"" + ns + u"\"><XResult>ok</XResult></XResponse>").Get(), fault);
     EXPECT_FALSE(fault);
     ASSERT_TRUE(result);
     pal::Bstr text;
@@ -100,15 +104,15 @@ TEST_F(SoapDocument, RepliesReduceToTheirResultOrFault)
     EXPECT_EQ(u"Unexpected data format. The node \"z:PasswordSalt\" was not found in XML document.",
               description.View());
 
-    EXPECT_EQ(S_FALSE, orvana::ExtractResult(Reply(u"<XResponse xmlns=\"" + ns + u"\"/>").Get(),
-                                             result.ReleaseAndGetAddressOf(), fault));
-    EXPECT_FALSE(result);
-    EXPECT_EQ(E_FAIL, orvana::ExtractResult(Reply(u"").Get(), result.ReleaseAndGetAddressOf(), fault));
+    EXPECT_FALSE(orvana::ExtractResult(Reply(u"<XResponse xmlns=\"" + ns + u"\"/>").Get(), fault));
+    EXPECT_FALSE(fault);
+    EXPECT_EQ(E_FAIL, Outcome([&] { orvana::ExtractResult(Reply(u"").Get(), fault); }));
 
-    EXPECT_EQ(S_FALSE,
-              orvana::ExtractResult(Reply(u"<soap:Fault><faultcode>soap:Client</faultcode></soap:Fault>").Get(),
-                                    result.ReleaseAndGetAddressOf(), fault));
+    result = orvana::ExtractResult(Reply(u"<soap:Fault><faultcode>soap:Client</faultcode></soap:Fault>").Get(), fault);
     EXPECT_TRUE(fault);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(S_OK, orvana::GetNodeText(result.Get(), u"faultcode", text.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(u"soap:Client", text.View());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The state record in the host's stream: its exact encoding, records that
 // load nothing, and damaged fields.
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "settings/publisher_state.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,22 @@ namespace orvana {
 namespace {
 
 using Bytes = std::vector<BYTE>;
+
+// What a load or save answers at a method's edge.
+HRESULT Load(IStream* stream, PublisherState& state)
+{
+    return pal::Boundary([&] {
+        LoadState(stream, state);
+        return S_OK;
+    });
+}
+HRESULT Save(IStream* stream, const PublisherState& state)
+{
+    return pal::Boundary([&] {
+        SaveState(stream, state);
+        return S_OK;
+    });
+}
 
 pal::ComPtr<IStream> StreamOf(const Bytes& bytes)
 {
@@ -63,7 +80,7 @@ TEST(StateRecord, AllNullRecordSavesVersionByteAndFortyZeroBytes)
     LARGE_INTEGER middle{};
     middle.QuadPart = 60;
     ASSERT_EQ(stream->Seek(middle, STREAM_SEEK_SET, nullptr), S_OK);
-    ASSERT_EQ(SaveState(stream.Get(), PublisherState{}), S_OK);
+    ASSERT_EQ(Save(stream.Get(), PublisherState{}), S_OK);
     Bytes expected(41, 0);
     expected[0] = 1;
     EXPECT_EQ(ContentOf(stream.Get()), expected);
@@ -76,7 +93,7 @@ TEST(StateRecord, SavesLengthPrefixedUtf16WithTerminatorAndQuotaLittleEndian)
     state.PhotoBytesQuota = 0x0102030405060708;
     state.GalleryId = u"";
     auto stream = StreamOf({});
-    ASSERT_EQ(SaveState(stream.Get(), state), S_OK);
+    ASSERT_EQ(Save(stream.Get(), state), S_OK);
 
     Bytes expected{1, 6, 0, 0, 0, 'a', 0, 'b', 0, 0, 0};
     AppendLE(expected, 0, 12); // three null strings
@@ -99,12 +116,12 @@ TEST(StateRecord, RoundTripKeepsEveryFieldAndTellsEmptyFromNull)
     saved.UploadUrl = u"http://up.example.org/p1/upload.ushx";
     saved.GalleryId = u"1234";
     auto stream = StreamOf({});
-    ASSERT_EQ(SaveState(stream.Get(), saved), S_OK);
+    ASSERT_EQ(Save(stream.Get(), saved), S_OK);
 
     ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
     PublisherState loaded = Previous();
     loaded.GalleryTitle = u"old title";
-    ASSERT_EQ(LoadState(stream.Get(), loaded), S_OK);
+    ASSERT_EQ(Load(stream.Get(), loaded), S_OK);
     EXPECT_EQ(loaded, saved);
 }
 
@@ -114,7 +131,7 @@ TEST(StateRecord, TheVersionByteReadAsSignedDecidesWhetherTheRecordLoads)
     written.AccountIdentifier = u"new account";
     written.PhotoBytesQuota = 5;
     auto stream = StreamOf({});
-    ASSERT_EQ(SaveState(stream.Get(), written), S_OK);
+    ASSERT_EQ(Save(stream.Get(), written), S_OK);
     Bytes record = ContentOf(stream.Get());
 
     PublisherState nothing = Previous();
@@ -124,7 +141,7 @@ TEST(StateRecord, TheVersionByteReadAsSignedDecidesWhetherTheRecordLoads)
         record[0] = static_cast<BYTE>(version);
         auto versioned = StreamOf(record);
         PublisherState state = Previous();
-        EXPECT_EQ(LoadState(versioned.Get(), state), S_OK);
+        EXPECT_EQ(Load(versioned.Get(), state), S_OK);
         const bool loads = version >= 1 && version <= 0x7F;
         EXPECT_EQ(state, loads ? written : nothing);
         EXPECT_EQ(PositionOf(versioned.Get()), loads ? record.size() : 1u);
@@ -132,7 +149,7 @@ TEST(StateRecord, TheVersionByteReadAsSignedDecidesWhetherTheRecordLoads)
 
     auto empty = StreamOf({});
     PublisherState state = Previous();
-    EXPECT_EQ(LoadState(empty.Get(), state), S_OK);
+    EXPECT_EQ(Load(empty.Get(), state), S_OK);
     EXPECT_EQ(state, nothing) << "a first use: no record at all";
 }
 
@@ -157,7 +174,7 @@ TEST(StateRecord, DamagedFieldFailsWithItsCodeAndRewindsToWhereItBegan)
 
         PublisherState state = Previous();
         state.ProtectedPassword = Bytes{1, 2};
-        EXPECT_EQ(LoadState(stream.Get(), state), c.expected);
+        EXPECT_EQ(Load(stream.Get(), state), c.expected);
         EXPECT_EQ(PositionOf(stream.Get()), 9u);
         EXPECT_EQ(state.AccountIdentifier, u"n") << "a field read before keeps its new value";
         EXPECT_FALSE(state.ProtectedPassword.has_value()) << "the failed field is null";
@@ -172,7 +189,7 @@ TEST(StateRecord, ShortQuotaIsInvalidData)
     AppendLE(bytes, 5, 7);
     auto stream = StreamOf(bytes);
     PublisherState state = Previous();
-    EXPECT_EQ(LoadState(stream.Get(), state), HR(0x8007000D));
+    EXPECT_EQ(Load(stream.Get(), state), HR(0x8007000D));
     EXPECT_EQ(PositionOf(stream.Get()), 17u);
 }
 

@@ -3,6 +3,7 @@
 // login token when one is held, and the user's proxy.
 #pragma once
 
+#include "pal/com_ptr.h"
 #include "pal/wide_string.h"
 
 #include <array>
@@ -19,11 +20,13 @@ struct SoapClient {
     pal::WideString token;             // "X-Zenfolio-Token" when not empty
 };
 
-// S_OK: a reply document arrived with status 200; S_FALSE: a reply document
-// with another status; E_NOINTERFACE: no HTTP request class; E_FAIL: anything else.
-HRESULT SendSoapRequest(IXMLDOMDocument2* request, const SoapClient& client, IXMLDOMDocument2** reply);
+// The reply document, whatever the HTTP status: a fault comes with one of its
+// own and the reply tells. Throws E_NOINTERFACE when there is no HTTP request
+// class and E_FAIL when anything else fails.
+pal::ComPtr<IXMLDOMDocument2> SendSoapRequest(IXMLDOMDocument2* request, const SoapClient& client);
 
-// Sends and reduces the reply to its result element; a fault is E_FAIL.
-HRESULT CallServiceMethod(IXMLDOMDocument2* request, const SoapClient& client, IXMLDOMNode** result);
+// Sends and reduces the reply to its result element, null when the reply has
+// none; a fault throws E_FAIL.
+pal::ComPtr<IXMLDOMNode> CallServiceMethod(IXMLDOMDocument2* request, const SoapClient& client);
 
 } // namespace orvana

@@ -43,11 +43,14 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
 
   private:
-    // Loads a template, lets fill set its parameters, calls, and hands the
-    // result element to out (S_OK also when the reply had none).
-    using FillRequest = std::function<HRESULT(IXMLDOMDocument2*)>;
-    HRESULT CallWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill);
-    HRESULT RequestChallenge(LPCWSTR loginName, pal::ComPtr<IXMLDOMNode>& challenge);
+    // Loads a template, lets fill set its parameters and calls: the result
+    // element, null when the reply had none. Failures throw.
+    using FillRequest = std::function<void(IXMLDOMDocument2*)>;
+    pal::ComPtr<IXMLDOMNode> CallWithTemplate(UINT templateId, const FillRequest& fill);
+    // The same at a method's edge: the element goes to out (S_OK also when
+    // there is none), a failure becomes the method's answer.
+    HRESULT AnswerWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill);
+    pal::ComPtr<IXMLDOMNode> RequestChallenge(LPCWSTR loginName);
 
     orvana::SoapClient client_;
     pal::WideString agent_;

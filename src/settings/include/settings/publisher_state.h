@@ -28,13 +28,13 @@ struct PublisherState {
 
 // Reads the record from the stream's current position. A missing version
 // byte, or one below 1 as a signed byte, reads nothing more and only sets
-// PhotoBytesQuota to 0 (a stream whose Read fails answers that failure). Otherwise the fields are read in order; the
-// first failing field ends the load with its code (state_stream.h), that field is null and the stream is back where it
-// began, fields before it keep their new values and fields after it are untouched.
-HRESULT LoadState(IStream* stream, PublisherState& state);
+// PhotoBytesQuota to 0 (a stream whose Read fails throws that failure). Otherwise the fields are read in order; the
+// first failing field ends the load, throwing pal::HResultError with its code (state_stream.h); that field is null and
+// the stream is back where it began, fields before it keep their new values and fields after it are untouched.
+void LoadState(IStream* stream, PublisherState& state);
 
 // Rewrites the whole stream: seek to 0, truncate, version byte 1, the nine
-// fields. The first failing call ends the save with its code.
-HRESULT SaveState(IStream* stream, const PublisherState& state);
+// fields. The first failing call ends the save, throwing its code.
+void SaveState(IStream* stream, const PublisherState& state);
 
 } // namespace orvana
