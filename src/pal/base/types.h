@@ -21,6 +21,7 @@ using DWORD_PTR = std::uintptr_t;
 using ULONG_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
+using INT_PTR = std::intptr_t;
 using SIZE_T = std::size_t;
 using HRESULT = std::int32_t;
 using SCODE = std::int32_t;
@@ -48,6 +49,7 @@ using LPDWORD = DWORD*;
 #endif
 
 #define STDMETHODCALLTYPE
+#define CALLBACK
 #define STDAPI extern "C" HRESULT
 #define STDAPI_(type) extern "C" type
 

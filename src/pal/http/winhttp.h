@@ -98,3 +98,120 @@ STDAPI_(BOOL) WinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROX
 STDAPI_(BOOL)
 WinHttpGetProxyForUrl(HINTERNET hSession, LPCWSTR lpcwszUrl, WINHTTP_AUTOPROXY_OPTIONS* pAutoProxyOptions,
                       WINHTTP_PROXY_INFO* pProxyInfo);
+
+// ---- Requests: the asynchronous subset uploads use ---------------------------
+// On an asynchronous session (WINHTTP_FLAG_ASYNC) every connection has one
+// worker thread that drives the transfer and calls the status callback; see
+// pal/http/async_request.h for how the calls map onto it.
+
+using INTERNET_SCHEME = int;
+constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTP = 1;
+constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTPS = 2;
+
+constexpr INTERNET_PORT INTERNET_DEFAULT_PORT = 0;
+constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
+constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
+
+struct URL_COMPONENTS {
+    DWORD dwStructSize;
+    LPWSTR lpszScheme;
+    DWORD dwSchemeLength;
+    INTERNET_SCHEME nScheme;
+    LPWSTR lpszHostName;
+    DWORD dwHostNameLength;
+    INTERNET_PORT nPort;
+    LPWSTR lpszUserName;
+    DWORD dwUserNameLength;
+    LPWSTR lpszPassword;
+    DWORD dwPasswordLength;
+    LPWSTR lpszUrlPath;
+    DWORD dwUrlPathLength;
+    LPWSTR lpszExtraInfo;
+    DWORD dwExtraInfoLength;
+};
+using LPURL_COMPONENTS = URL_COMPONENTS*;
+using URL_COMPONENTSW = URL_COMPONENTS;
+
+constexpr DWORD ICU_ESCAPE = 0x80000000;
+constexpr DWORD ICU_DECODE = 0x10000000;
+
+constexpr DWORD WINHTTP_FLAG_REFRESH = 0x00000100;
+constexpr DWORD WINHTTP_FLAG_SECURE = 0x00800000;
+#define WINHTTP_NO_REFERER nullptr
+#define WINHTTP_DEFAULT_ACCEPT_TYPES nullptr
+#define WINHTTP_NO_ADDITIONAL_HEADERS nullptr
+#define WINHTTP_NO_REQUEST_DATA nullptr
+#define WINHTTP_HEADER_NAME_BY_INDEX nullptr
+#define WINHTTP_NO_HEADER_INDEX nullptr
+
+constexpr DWORD WINHTTP_ADDREQ_INDEX_MASK = 0x0000FFFF;
+constexpr DWORD WINHTTP_ADDREQ_FLAGS_MASK = 0xFFFF0000;
+constexpr DWORD WINHTTP_ADDREQ_FLAG_ADD_IF_NEW = 0x10000000;
+constexpr DWORD WINHTTP_ADDREQ_FLAG_ADD = 0x20000000;
+constexpr DWORD WINHTTP_ADDREQ_FLAG_COALESCE_WITH_COMMA = 0x40000000;
+constexpr DWORD WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON = 0x01000000;
+constexpr DWORD WINHTTP_ADDREQ_FLAG_REPLACE = 0x80000000;
+
+constexpr DWORD WINHTTP_QUERY_STATUS_CODE = 19;
+constexpr DWORD WINHTTP_QUERY_FLAG_NUMBER = 0x20000000;
+
+constexpr DWORD WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING = 0x00000800;
+constexpr DWORD WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE = 0x00020000;
+constexpr DWORD WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE = 0x00040000;
+constexpr DWORD WINHTTP_CALLBACK_STATUS_READ_COMPLETE = 0x00080000;
+constexpr DWORD WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE = 0x00100000;
+constexpr DWORD WINHTTP_CALLBACK_STATUS_REQUEST_ERROR = 0x00200000;
+constexpr DWORD WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE = 0x00400000;
+
+constexpr DWORD WINHTTP_CALLBACK_FLAG_HANDLES = 0x00000C00;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_HEADERS_AVAILABLE = WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_DATA_AVAILABLE = WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_READ_COMPLETE = WINHTTP_CALLBACK_STATUS_READ_COMPLETE;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_WRITE_COMPLETE = WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_REQUEST_ERROR = WINHTTP_CALLBACK_STATUS_REQUEST_ERROR;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_SENDREQUEST_COMPLETE = WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS =
+    WINHTTP_CALLBACK_FLAG_SENDREQUEST_COMPLETE | WINHTTP_CALLBACK_FLAG_HEADERS_AVAILABLE |
+    WINHTTP_CALLBACK_FLAG_DATA_AVAILABLE | WINHTTP_CALLBACK_FLAG_READ_COMPLETE | WINHTTP_CALLBACK_FLAG_WRITE_COMPLETE |
+    WINHTTP_CALLBACK_FLAG_REQUEST_ERROR;
+constexpr DWORD WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS = 0xFFFFFFFF;
+
+// dwResult of a request error names the call whose work failed.
+constexpr DWORD_PTR API_RECEIVE_RESPONSE = 1;
+constexpr DWORD_PTR API_QUERY_DATA_AVAILABLE = 2;
+constexpr DWORD_PTR API_READ_DATA = 3;
+constexpr DWORD_PTR API_WRITE_DATA = 4;
+constexpr DWORD_PTR API_SEND_REQUEST = 5;
+
+struct WINHTTP_ASYNC_RESULT {
+    DWORD_PTR dwResult;
+    DWORD dwError;
+};
+
+using WINHTTP_STATUS_CALLBACK = void(CALLBACK*)(HINTERNET hInternet, DWORD_PTR dwContext, DWORD dwInternetStatus,
+                                                LPVOID lpvStatusInformation, DWORD dwStatusInformationLength);
+#define WINHTTP_INVALID_STATUS_CALLBACK (reinterpret_cast<WINHTTP_STATUS_CALLBACK>(static_cast<INT_PTR>(-1)))
+
+STDAPI_(BOOL) WinHttpCrackUrl(LPCWSTR pwszUrl, DWORD dwUrlLength, DWORD dwFlags, LPURL_COMPONENTS lpUrlComponents);
+STDAPI_(HINTERNET)
+WinHttpConnect(HINTERNET hSession, LPCWSTR pswzServerName, INTERNET_PORT nServerPort, DWORD dwReserved);
+STDAPI_(HINTERNET)
+WinHttpOpenRequest(HINTERNET hConnect, LPCWSTR pwszVerb, LPCWSTR pwszObjectName, LPCWSTR pwszVersion,
+                   LPCWSTR pwszReferrer, LPCWSTR* ppwszAcceptTypes, DWORD dwFlags);
+STDAPI_(BOOL)
+WinHttpAddRequestHeaders(HINTERNET hRequest, LPCWSTR lpszHeaders, DWORD dwHeadersLength, DWORD dwModifiers);
+STDAPI_(WINHTTP_STATUS_CALLBACK)
+WinHttpSetStatusCallback(HINTERNET hInternet, WINHTTP_STATUS_CALLBACK lpfnInternetCallback, DWORD dwNotificationFlags,
+                         DWORD_PTR dwReserved);
+STDAPI_(BOOL)
+WinHttpSendRequest(HINTERNET hRequest, LPCWSTR lpszHeaders, DWORD dwHeadersLength, LPVOID lpOptional,
+                   DWORD dwOptionalLength, DWORD dwTotalLength, DWORD_PTR dwContext);
+STDAPI_(BOOL)
+WinHttpWriteData(HINTERNET hRequest, LPCVOID lpBuffer, DWORD dwNumberOfBytesToWrite, LPDWORD lpdwNumberOfBytesWritten);
+STDAPI_(BOOL) WinHttpReceiveResponse(HINTERNET hRequest, LPVOID lpReserved);
+STDAPI_(BOOL)
+WinHttpQueryHeaders(HINTERNET hRequest, DWORD dwInfoLevel, LPCWSTR pwszName, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
+                    LPDWORD lpdwIndex);
+STDAPI_(BOOL) WinHttpQueryDataAvailable(HINTERNET hRequest, LPDWORD lpdwNumberOfBytesAvailable);
+STDAPI_(BOOL)
+WinHttpReadData(HINTERNET hRequest, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead, LPDWORD lpdwNumberOfBytesRead);
