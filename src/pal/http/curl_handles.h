@@ -29,6 +29,7 @@ class CurlHeaderList {
         return true;
     }
     curl_slist* Get() const noexcept { return list_.get(); }
+    curl_slist* Release() noexcept { return list_.release(); }
 
   private:
     std::unique_ptr<curl_slist, CurlSlistDeleter> list_;

@@ -27,21 +27,38 @@ struct Timeouts {
     int receive = 30000;
 };
 
-// Base of every handle's object; connections and requests join sessions later.
+// The status callback of a handle; children take their parent's when created.
+struct StatusCallbackSetting {
+    WINHTTP_STATUS_CALLBACK callback = nullptr;
+    DWORD flags = 0;
+};
+
+// Base of every handle's object: sessions, connections and requests
+// (async_request.h).
 class InternetObject {
   public:
     virtual ~InternetObject() = default;
+    // Called by WinHttpCloseHandle before the handle goes.
+    virtual void Close() {}
 
     // Guards the settings below, which any thread holding the handle may change.
     std::mutex mutex;
     ProxyOption proxy;
     Timeouts timeouts;
+    StatusCallbackSetting statusCallback;
 };
+
+class SessionWorker;
 
 class Session final : public InternetObject {
   public:
+    ~Session() override;
+
     std::u16string agent;
     bool async = false;
+    // The thread of an asynchronous session's requests, started with its
+    // first connection (guarded by mutex).
+    std::shared_ptr<SessionWorker> worker;
 };
 
 // Null handle when the table is full.

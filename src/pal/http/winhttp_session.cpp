@@ -75,6 +75,10 @@ WinHttpSetTimeouts(HINTERNET hInternet, int nResolveTimeout, int nConnectTimeout
 
 STDAPI_(BOOL) WinHttpCloseHandle(HINTERNET hInternet)
 {
+    const auto object = pal::http::FindHandle(hInternet);
+    if (!object) return Fail(ERROR_INVALID_HANDLE);
+    // A request's transfer stops first, so no callback comes after this returns.
+    object->Close();
     if (!pal::http::RemoveHandle(hInternet)) return Fail(ERROR_INVALID_HANDLE);
     return TRUE;
 }
