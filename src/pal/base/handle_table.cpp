@@ -69,6 +69,16 @@ HandleValue Add(HandleKind kind, std::shared_ptr<void> object)
     return (slot.generation << (kAlignBits + kSlotBits)) | (static_cast<HandleValue>(index) << kAlignBits);
 }
 
+std::size_t OpenCount(HandleKind kind)
+{
+    Table& table = TheTable();
+    const std::lock_guard lock(table.mutex);
+    std::size_t count = 0;
+    for (const Slot& slot : table.slots)
+        count += slot.object && slot.kind == kind ? 1 : 0;
+    return count;
+}
+
 std::shared_ptr<void> Find(HandleKind kind, HandleValue handle)
 {
     Table& table = TheTable();

@@ -4,6 +4,7 @@
 // handle of one kind is never taken for another.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <type_traits>
@@ -19,6 +20,8 @@ namespace handles {
 // Zero when the table is full. Values are non-zero multiples of 4, like the
 // addresses they stand in for.
 HandleValue Add(HandleKind kind, std::shared_ptr<void> object);
+// How many handles of that kind are open: what tests check for leaks.
+std::size_t OpenCount(HandleKind kind);
 // Null when the value is not an open handle of that kind.
 std::shared_ptr<void> Find(HandleKind kind, HandleValue handle);
 // Takes the object out; null when the value is not an open handle of that kind.

@@ -8,6 +8,7 @@
 #include "../base/thread_locale.h"
 #include "../base/types.h"
 #include "../com/global_memory.h"
+#include "../locale/code_page.h"
 #include "../locale/number_format.h"
 #include "../registry/registry.h"
 #include "../resources/resources.h"
