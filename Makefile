@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake --preset
 
-.PHONY: all bootstrap build test demo sanitize test-sanitize tsan test-tsan check-windows fuzz-build fuzz clean
+.PHONY: all bootstrap build test bench demo sanitize test-sanitize tsan test-tsan check-windows fuzz-build fuzz clean
 
 all: build
 
@@ -17,6 +17,11 @@ build: bootstrap
 
 test: build
 	@ctest --test-dir build --output-on-failure -j $(JOBS)
+
+# Benchmarks against the reference tools, with their ratios (BENCH_ARGS, e.g. --megabytes 64).
+bench: build
+	@scripts/bootstrap.sh bench
+	@build/bin/upload_bench $(BENCH_ARGS)
 
 demo: build
 	@scripts/demo.sh

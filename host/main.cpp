@@ -19,6 +19,7 @@ void PrintUsage(std::ostream& out)
            "             log in to the service and run one call, printing its result as XML:\n"
            "             profile | hierarchy | categories | photoset ID [--level Level1|Level2|Full] [--photos]\n"
            "             | create-gallery --group ID --title T [--caption C] [--categories \"code|code\"]\n"
+           "             | upload --gallery-url URL FILE [--name NAME]   (Ctrl-C cancels)\n"
            "  settings   set NAME VALUE [--type dword|string] [--clsid CLSID]\n"
            "             | unset NAME [--clsid CLSID] | show [--json] [--clsid CLSID]\n"
            "             seed or inspect a plug-in's per-user settings key; VALUE is a dword when it\n"

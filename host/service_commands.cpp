@@ -6,6 +6,7 @@
 #include "host/commands.h"
 #include "host/host_classes.h"
 #include "host/text_file.h"
+#include "host/upload_command.h"
 #include "pal/bstr.h"
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
@@ -41,8 +42,8 @@ std::string ReadPassword(const std::string& file)
 // The words that are not options: the command, then its argument.
 Arguments Positional(const Arguments& args)
 {
-    static const Arguments kWithValue = {"--user",  "--password-file", "--level",     "--group",
-                                         "--title", "--caption",       "--categories"};
+    static const Arguments kWithValue = {"--user",    "--password-file", "--level",       "--group", "--title",
+                                         "--caption", "--categories",    "--gallery-url", "--name"};
     Arguments words;
     for (std::size_t n = 0; n < args.size(); ++n) {
         if (std::find(kWithValue.begin(), kWithValue.end(), args[n]) != kWithValue.end()) {
@@ -85,7 +86,7 @@ HRESULT RunCall(IZenfolioProxy* proxy, const Arguments& words, const std::u16str
                                      categories.c_str(), nullptr, out);
     }
     throw std::runtime_error("unknown service command '" + command +
-                             "' (profile, hierarchy, categories, photoset, create-gallery)");
+                             "' (profile, hierarchy, categories, photoset, create-gallery, upload)");
 }
 
 } // namespace
@@ -98,7 +99,8 @@ int RunService(const Arguments& args)
         throw std::runtime_error("service needs --user NAME and --password-file FILE");
     const Arguments words = Positional(args);
     if (words.empty())
-        throw std::runtime_error("service needs a command: profile, hierarchy, categories, photoset, create-gallery");
+        throw std::runtime_error(
+            "service needs a command: profile, hierarchy, categories, photoset, create-gallery, upload");
 
     ComApartment apartment;
     HostClassRegistration hostClasses;
@@ -114,6 +116,10 @@ int RunService(const Arguments& args)
     std::fill(password.begin(), password.end(), u'\0');
     if (FAILED(loggedIn)) return Fail("login as " + user, loggedIn);
 
+    if (words.front() == "upload") {
+        if (words.size() < 2) throw std::runtime_error("upload needs a FILE");
+        return RunUpload(proxy.Get(), words[1], args);
+    }
     pal::ComPtr<IXMLDOMNode> result;
     if (const HRESULT hr = RunCall(proxy.Get(), words, login, args, result); FAILED(hr)) return Fail(words.front(), hr);
     if (!result) {

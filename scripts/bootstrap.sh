@@ -4,9 +4,10 @@
 # dpkg and `locale -a`, which takes well under a second.
 set -euo pipefail
 
-# Usage: bootstrap.sh [fuzz] [windows]. The optional groups add what `make fuzz`
-# needs (clang and its runtime libraries, of which libFuzzer is one) and what
-# `make check-windows` needs (mingw-w64's compiler and Windows headers).
+# Usage: bootstrap.sh [fuzz] [windows] [bench]. The optional groups add what
+# `make fuzz` needs (clang and its runtime libraries, of which libFuzzer is one),
+# what `make check-windows` needs (mingw-w64's compiler and Windows headers) and
+# what `make bench` compares with (the curl program).
 packages=(
     build-essential cmake ninja-build pkg-config locales
     libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
@@ -16,8 +17,9 @@ for group in "$@"; do
     case "$group" in
     fuzz) packages+=(clang libclang-rt-dev) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev) ;;
+    bench) packages+=(curl) ;;
     *)
-        echo "bootstrap: unknown package group '$group' (known: fuzz, windows)" >&2
+        echo "bootstrap: unknown package group '$group' (known: fuzz, windows, bench)" >&2
         exit 2
         ;;
     esac

@@ -46,3 +46,14 @@ echo
 echo "== A wrong password"
 printf 'not-the-password\n' > "$demo/wrong"
 "$host" service --user demo --password-file "$demo/wrong" profile || echo "(refused, as it should be)"
+
+echo
+echo "== Uploading a picture to the first gallery of the tree (progress on the terminal)"
+gallery_url=$("$host" service --user demo --password-file "$demo/password" hierarchy |
+    grep -o '<UploadUrl>[^<]*</UploadUrl>' | head -n 1 | sed -e 's/<[^>]*>//g')
+head -c 8000000 /dev/urandom > "$demo/Evening at the lake.jpg"
+echo "gallery upload address: $gallery_url"
+photo_id=$("$host" service --user demo --password-file "$demo/password" upload --gallery-url "$gallery_url" \
+    "$demo/Evening at the lake.jpg")
+echo "the service answered photo id $photo_id; received:"
+find "$demo/service" -name "$photo_id-*" -printf '  %P (%s bytes)\n'

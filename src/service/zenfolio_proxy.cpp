@@ -5,6 +5,7 @@
 #include "pal/com_ptr.h"
 #include "pal/hresult_error.h"
 #include "pal/wide_string.h"
+#include "proxy_settings.h"
 #include "service/soap_document.h"
 
 #include <string>
@@ -36,7 +37,8 @@ const WCHAR* LevelText(tagLOADPHOTOSETLEVEL level)
 
 } // namespace
 
-CZenfolioProxy::CZenfolioProxy() : agent_(W("Orvana/1.9.289.0"))
+CZenfolioProxy::CZenfolioProxy()
+    : agent_(W("Orvana/1.9.289.0")), proxySettings_(std::make_unique<orvana::ProxySettings>())
 {
     client_.fileVersion = orvana::VersionBlock::OfThisModule().FileVersion();
 }
@@ -133,12 +135,4 @@ HRESULT CZenfolioProxy::CreatePhotoSet(LPCWSTR lpszGroupID, tagCREATEPHOTOSETTYP
         if (!Empty(lpszCustomReference))
             SetRequestParameter(request, W("z:updater/z:CustomReference"), lpszCustomReference);
     });
-}
-
-HRESULT CZenfolioProxy::UploadTo(LPCWSTR, LPCWSTR, FILETIME, ISequentialStream*, ULONG, LPCWSTR,
-                                 IUploadProgressCallback*, BSTR* lpbstrReply)
-{
-    // Photo upload comes with the upload session; it is not built yet.
-    if (lpbstrReply) *lpbstrReply = nullptr;
-    return E_NOTIMPL;
 }

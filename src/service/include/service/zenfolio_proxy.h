@@ -11,9 +11,15 @@
 #include "pal/wide_string.h"
 #include "service/auto_reset_event.h"
 #include "service/soap_transport.h"
+#include "service/upload_counters.h"
 
 #include <functional>
+#include <memory>
 #include <oleauto.h>
+
+namespace orvana {
+struct ProxySettings;
+}
 
 class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public ISupportErrorInfo {
   public:
@@ -52,9 +58,21 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
     HRESULT AnswerWithTemplate(UINT templateId, IXMLDOMNode** out, const FillRequest& fill);
     pal::ComPtr<IXMLDOMNode> RequestChallenge(LPCWSTR loginName);
 
+    // The upload's transfer callback; the context is the proxy.
+    static void CALLBACK UploadStatusCallback(HINTERNET request, DWORD_PTR context, DWORD status, LPVOID information,
+                                              DWORD length);
+    // Waits for the next completion; false when the transfer reported an error.
+    bool WaitForCompletion();
+    void StreamBody(HINTERNET request, ISequentialStream* source, DWORD size,
+                    const std::function<HRESULT(tagUPLOADSTATE, DWORD)>& report, bool& failed, bool& cancelled);
+    void ReceiveReply(HINTERNET request, pal::WideString& reply, bool& failed);
+
     orvana::SoapClient client_;
     pal::WideString agent_;
     orvana::AutoResetEvent completion_; // signalled by the upload's transfer callbacks
-    pal::UniqueInternet session_;       // the asynchronous session uploads go through
+    orvana::UploadCounters counters_;
+    pal::UniqueInternet session_; // the asynchronous session uploads go through
+    // Found again for every upload; kept for the proxy failover of its send.
+    std::unique_ptr<orvana::ProxySettings> proxySettings_;
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
 };
