@@ -12,6 +12,7 @@ packages=(
     build-essential cmake ninja-build pkg-config locales
     libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    media-types # /etc/mime.types: an upload's content type by extension
 )
 for group in "$@"; do
     case "$group" in

@@ -17,7 +17,8 @@ includes=(-I"$root/windows/include" -I"$root/src/pal/include")
 for lib in "${libraries[@]}"; do includes+=(-I"$root/src/$lib/include"); done
 
 # The type library's description is for platforms without a type library
-# compiler; Windows builds take the compiled library.
+# compiler; Windows builds take the compiled library. Likewise the media-type
+# table: Windows has file types in its registry.
 sources=()
 for lib in "${libraries[@]}"; do
     for file in "$root"/src/"$lib"/*.cpp; do
@@ -29,7 +30,10 @@ sources+=("$root"/src/pal/kit/*.cpp)
 headers=("$root"/src/pal/include/pal/*.h)
 for lib in "${libraries[@]}"; do headers+=("$root"/src/"$lib"/include/"$lib"/*.h); done
 for header in "${headers[@]}"; do
-    [[ $(basename "$header") == type_library_description.h ]] || sources+=("$header")
+    case $(basename "$header") in
+    type_library_description.h | media_types.h) ;;
+    *) sources+=("$header") ;;
+    esac
 done
 
 flags=(-std=c++20 -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00

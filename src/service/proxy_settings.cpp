@@ -33,6 +33,28 @@ bool IsRecoverable(DWORD error)
     }
 }
 
+// Failures to reach the proxy itself, after which the next one may do better.
+bool IsProxyUnreachable(DWORD error)
+{
+    return error == ERROR_WINHTTP_TIMEOUT || error == ERROR_WINHTTP_NAME_NOT_RESOLVED ||
+           error == ERROR_WINHTTP_CANNOT_CONNECT || error == ERROR_WINHTTP_CONNECTION_ERROR;
+}
+
+bool IsListSpace(WCHAR c)
+{
+    return c == W(' ') || (c >= 9 && c <= 13);
+}
+
+// The entry after the one at cursor, or the list's end.
+LPCWSTR NextProxyEntry(LPCWSTR cursor)
+{
+    while (*cursor && *cursor != W(';') && !IsListSpace(*cursor))
+        ++cursor;
+    while (*cursor == W(';') || IsListSpace(*cursor))
+        ++cursor;
+    return cursor;
+}
+
 using pal::http::GlobalString;
 
 // Asks for the URL's proxy from one automatic source, once more with
@@ -120,6 +142,29 @@ DWORD DiscoverProxy(ProxySettings& settings, HINTERNET session, LPCWSTR url)
     settings.fromAutomaticDiscovery = automatic;
     settings.initialised = TRUE;
     settings.accessType = settings.proxyList ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY;
+    return 0;
+}
+
+DWORD AdvanceProxy(ProxySettings& settings, HINTERNET request, DWORD lastError)
+{
+    if (!settings.initialised) return static_cast<DWORD>(ERROR_INVALID_OPERATION);
+    LPCWSTR cursor = settings.proxyList;
+    if (!settings.firstProxyReturned) {
+        settings.firstProxyReturned = TRUE;
+    } else {
+        // A static list is the user's choice; it is not second-guessed.
+        if (settings.lastProxyReturned || !settings.fromAutomaticDiscovery || !settings.proxyList ||
+            !IsProxyUnreachable(lastError))
+            return static_cast<DWORD>(ERROR_NO_MORE_ITEMS);
+        cursor = NextProxyEntry(settings.cursor ? settings.cursor : settings.proxyList);
+        if (!*cursor) {
+            settings.lastProxyReturned = TRUE;
+            return static_cast<DWORD>(ERROR_NO_MORE_ITEMS);
+        }
+    }
+    WINHTTP_PROXY_INFO info{settings.accessType, const_cast<LPWSTR>(cursor), settings.proxyBypass};
+    if (!WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info))) return GetLastError();
+    settings.cursor = cursor;
     return 0;
 }
 

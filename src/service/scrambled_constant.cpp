@@ -19,9 +19,15 @@ std::mutex& StoreLock()
     return lock;
 }
 
-std::map<const ScrambledConstant*, std::unique_ptr<BYTE[]>>& Store()
+// A plain copy and the number of holders still reading it.
+struct PlainCopy {
+    std::unique_ptr<BYTE[]> bytes;
+    std::size_t holders = 0;
+};
+
+std::map<const ScrambledConstant*, PlainCopy>& Store()
 {
-    static auto* store = new std::map<const ScrambledConstant*, std::unique_ptr<BYTE[]>>();
+    static auto* store = new std::map<const ScrambledConstant*, PlainCopy>();
     return *store;
 }
 
@@ -43,8 +49,10 @@ LPCWSTR Unscramble(const ScrambledConstant& record)
 {
     std::lock_guard lock(StoreLock());
     auto& store = Store();
-    if (const auto found = store.find(&record); found != store.end())
-        return reinterpret_cast<LPCWSTR>(found->second.get());
+    if (const auto found = store.find(&record); found != store.end()) {
+        ++found->second.holders;
+        return reinterpret_cast<LPCWSTR>(found->second.bytes.get());
+    }
     const std::size_t size = record.sizeAndFlag & kSizeMask;
     // Room for a terminator even if the payload lacks one; UTF-16 alignment.
     std::unique_ptr<BYTE[]> plain(new (std::nothrow) BYTE[size + 2]);
@@ -53,7 +61,7 @@ LPCWSTR Unscramble(const ScrambledConstant& record)
     TransformScrambled(plain.get(), size, record.key);
     plain[size] = plain[size + 1] = 0;
     auto* text = reinterpret_cast<LPCWSTR>(plain.get());
-    store.emplace(&record, std::move(plain));
+    store.emplace(&record, PlainCopy{std::move(plain), 1});
     return text;
 }
 
@@ -63,7 +71,9 @@ void Release(const ScrambledConstant& record)
     auto& store = Store();
     const auto found = store.find(&record);
     if (found == store.end()) return;
-    SecureWipe(found->second.get(), (record.sizeAndFlag & kSizeMask) + 2);
+    // Other threads' requests may still be reading the copy.
+    if (--found->second.holders > 0) return;
+    SecureWipe(found->second.bytes.get(), (record.sizeAndFlag & kSizeMask) + 2);
     store.erase(found);
 }
 

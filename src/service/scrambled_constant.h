@@ -1,6 +1,6 @@
 // Constants the component keeps scrambled in its read-only data, so the texts
 // do not stand in the binary as they are. A record is made at compile time;
-// Unscramble gives the plain text (cached until Release wipes it).
+// Unscramble gives the plain text, cached while anyone holds it.
 #pragma once
 
 #include "pal/wide_string.h"
@@ -51,17 +51,21 @@ template <std::size_t N> struct ScrambledText {
     }
 };
 
-// The plain text of a record: the same pointer on every call until Release.
-// Thread-safe; null when memory runs out.
+// The plain text of a record: the same pointer to every caller while the copy
+// lives. Each non-null answer is one hold, ended by one Release. Thread-safe;
+// null when memory runs out.
 LPCWSTR Unscramble(const ScrambledConstant& record);
-// Overwrites the plain copy with zeros and frees it.
+// Ends one hold; the last overwrites the plain copy with zeros and frees it.
 void Release(const ScrambledConstant& record);
 
 // Holds a record's plain text for a scope.
 class UnscrambledText {
   public:
     explicit UnscrambledText(const ScrambledConstant& record) : record_(record), text_(Unscramble(record)) {}
-    ~UnscrambledText() { Release(record_); }
+    ~UnscrambledText()
+    {
+        if (text_) Release(record_);
+    }
     UnscrambledText(const UnscrambledText&) = delete;
     UnscrambledText& operator=(const UnscrambledText&) = delete;
     LPCWSTR Get() const noexcept { return text_; }

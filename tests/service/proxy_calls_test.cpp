@@ -5,14 +5,17 @@
 #include "pal/com_ptr.h"
 #include "pal/utf.h"
 #include "pal/wide_string.h"
+#include "service/scrambled_constant.h"
 #include "service/soap_document.h"
 #include "tests/support/emulated_service.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -114,6 +117,46 @@ TEST_F(ServiceCalls, SendTheirHeadersInOrder)
     EXPECT_EQ("Orvana/1.9.289.0", request.Header("X-Zenfolio-User-Agent").value_or(""));
     EXPECT_EQ("http://www.zenfolio.com/api/1.6/GetCategories", request.Header("SOAPAction").value_or(""));
     EXPECT_EQ("text/xml; charset=utf-8", request.Header("Content-Type").value_or(""));
+}
+
+TEST_F(ServiceCalls, CallsFromSeveralThreadsAtOnceEachCarryTheClientHeader)
+{
+    // Each call holds the unscrambled header while others take and release
+    // it; one more thread does nothing else, so releases fall inside calls.
+    constexpr int kThreads = 4;
+    constexpr int kCallsEach = 25;
+    std::atomic<int> running{kThreads};
+    std::thread churn([&] {
+        while (running.load() > 0) {
+            const orvana::UnscrambledText name(orvana::ClientHeaderName());
+            const orvana::UnscrambledText value(orvana::ClientHeaderValue());
+        }
+    });
+    std::vector<std::thread> threads;
+    std::atomic<int> succeeded{0};
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&] {
+            if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+                pal::ComPtr<IZenfolioProxy> proxy;
+                if (SUCCEEDED(pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy,
+                                                                   proxy.ReleaseAndGetVoidAddress())))
+                    for (int n = 0; n < kCallsEach; ++n) {
+                        pal::ComPtr<IXMLDOMNode> root;
+                        if (proxy->LoadGroupHierarchy(u"demo", root.ReleaseAndGetAddressOf()) == S_OK) ++succeeded;
+                    }
+                proxy.Reset();
+                CoUninitialize();
+            }
+            --running;
+        });
+    for (auto& thread : threads)
+        thread.join();
+    churn.join();
+    EXPECT_EQ(kThreads * kCallsEach, succeeded.load());
+    const auto requests = Soap();
+    ASSERT_EQ(static_cast<std::size_t>(kThreads * kCallsEach), requests.size());
+    for (const auto& request : requests) // a name or value read after its release would be garbled
+        EXPECT_EQ("Orvana/1.9.289.0", request.Header("X-Zenfolio-User-Agent").value_or(""));
 }
 
 TEST_F(ServiceCalls, ReadTheAccountsTree)

@@ -1,5 +1,7 @@
 // Proxy discovery for the service's endpoint, with the platform's settings
 // taken from the environment.
+#include "pal/global_string.h"
+#include "pal/unique_internet.h"
 #include "pal/utf.h"
 #include "service/proxy_settings.h"
 #include "service/soap_transport.h"
@@ -38,6 +40,88 @@ TEST(ProxyDiscovery, GoesDirectWithoutSettingsAndThroughTheStaticProxyWithThem)
     ASSERT_EQ(0u, orvana::DiscoverProxy(settings, nullptr, orvana::kServiceEndpoint));
     EXPECT_EQ(WINHTTP_ACCESS_TYPE_NO_PROXY, settings.accessType);
     EXPECT_EQ(nullptr, settings.proxyList);
+}
+
+// A session stands in for the request: both take the proxy option.
+class ProxyFailover : public ::testing::Test {
+  protected:
+    void Discovered(const char16_t* list, BOOL automatic)
+    {
+        settings_.Clear();
+        settings_.proxyList = pal::http::CopyToGlobal(list).release();
+        settings_.proxyBypass = pal::http::CopyToGlobal(u"<local>").release();
+        settings_.accessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+        settings_.fromAutomaticDiscovery = automatic;
+        settings_.initialised = TRUE;
+    }
+    // The applied proxy list and bypass list.
+    std::u16string Applied() const
+    {
+        WINHTTP_PROXY_INFO info{};
+        DWORD size = sizeof(info);
+        EXPECT_TRUE(WinHttpQueryOption(session_.get(), WINHTTP_OPTION_PROXY, &info, &size));
+        const pal::http::GlobalString proxy(info.lpszProxy), bypass(info.lpszProxyBypass);
+        return Text(proxy.get()) + u" | " + Text(bypass.get());
+    }
+    DWORD Advance(DWORD lastError) { return orvana::AdvanceProxy(settings_, session_.get(), lastError); }
+
+    pal::UniqueInternet session_{
+        WinHttpOpen(u"test", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)};
+    orvana::ProxySettings settings_;
+};
+
+TEST_F(ProxyFailover, ADiscoveredListIsWalkedEntryByEntryAfterFailuresToReachTheProxy)
+{
+    ASSERT_TRUE(session_);
+    for (const DWORD unreachable : {ERROR_WINHTTP_TIMEOUT, ERROR_WINHTTP_NAME_NOT_RESOLVED,
+                                    ERROR_WINHTTP_CANNOT_CONNECT, ERROR_WINHTTP_CONNECTION_ERROR}) {
+        Discovered(u"p1:1; p2:2", TRUE);
+        ASSERT_EQ(0u, Advance(0));
+        EXPECT_EQ(u"p1:1; p2:2 | <local>", Applied());
+        ASSERT_EQ(0u, Advance(unreachable)) << unreachable;
+        EXPECT_EQ(u"p2:2 | <local>", Applied());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(unreachable));
+        EXPECT_TRUE(settings_.lastProxyReturned);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(unreachable));
+        EXPECT_EQ(u"p2:2 | <local>", Applied()); // the last one stays applied
+    }
+
+    // Any run of separators and white space lies between two entries.
+    Discovered(u"a:1;;\t\r\n b:2 \v\fc:3;; ", TRUE);
+    ASSERT_EQ(0u, Advance(0));
+    ASSERT_EQ(0u, Advance(ERROR_WINHTTP_CANNOT_CONNECT));
+    EXPECT_EQ(u"b:2 \v\fc:3;;  | <local>", Applied());
+    ASSERT_EQ(0u, Advance(ERROR_WINHTTP_CANNOT_CONNECT));
+    EXPECT_EQ(u"c:3;;  | <local>", Applied());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(ERROR_WINHTTP_CANNOT_CONNECT));
+}
+
+TEST_F(ProxyFailover, GivesUpOnStaticListsOtherErrorsNoListAndBeforeDiscovery)
+{
+    ASSERT_TRUE(session_);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_OPERATION), Advance(0));
+
+    Discovered(u"p1:1; p2:2", FALSE);
+    ASSERT_EQ(0u, Advance(0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(ERROR_WINHTTP_CANNOT_CONNECT));
+    EXPECT_EQ(u"p1:1; p2:2 | <local>", Applied());
+
+    Discovered(u"p1:1; p2:2", TRUE);
+    ASSERT_EQ(0u, Advance(0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(ERROR_WINHTTP_INVALID_SERVER_RESPONSE));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(0));
+    EXPECT_EQ(u"p1:1; p2:2 | <local>", Applied());
+
+    // Direct: the first call applies it, there is nothing to fail over to.
+    settings_.Clear();
+    settings_.initialised = settings_.fromAutomaticDiscovery = TRUE;
+    ASSERT_EQ(0u, Advance(0));
+    EXPECT_EQ(u"(null) | (null)", Applied());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), Advance(ERROR_WINHTTP_CANNOT_CONNECT));
+
+    // An option the request refuses is answered with its error.
+    Discovered(u"p1:1", TRUE);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), orvana::AdvanceProxy(settings_, nullptr, 0));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +41,7 @@ TEST(ScrambledConstant, TheClientHeaderIsStoredScrambledAndUnscramblesOnce)
     EXPECT_EQ(expected, std::u16string(first));
     EXPECT_EQ(first, orvana::Unscramble(name)); // cached
     orvana::Release(name);
+    orvana::Release(name);
     EXPECT_EQ(u"Orvana/1.9.289.0", std::u16string(orvana::UnscrambledText(orvana::ClientHeaderValue()).Get()));
 }
 
@@ -48,12 +50,25 @@ TEST(ScrambledConstant, ThreadsUnscramblingAtOnceAllSeeTheText)
     std::vector<std::thread> threads;
     std::vector<std::u16string> seen(8);
     for (std::size_t n = 0; n < seen.size(); ++n)
-        threads.emplace_back([&, n] { seen[n] = orvana::Unscramble(orvana::ClientHeaderValue()); });
+        threads.emplace_back([&, n] {
+            const orvana::UnscrambledText text(orvana::ClientHeaderValue());
+            seen[n] = text.Get();
+        });
     for (auto& t : threads)
         t.join();
-    orvana::Release(orvana::ClientHeaderValue());
     for (const auto& text : seen)
         EXPECT_EQ(u"Orvana/1.9.289.0", text);
+}
+
+TEST(ScrambledConstant, TheCopyOutlivesAnEarlierHolder)
+{
+    const orvana::ScrambledConstant& value = orvana::ClientHeaderValue();
+    auto first = std::make_unique<orvana::UnscrambledText>(value);
+    const orvana::UnscrambledText second(value);
+    ASSERT_NE(nullptr, second.Get());
+    EXPECT_EQ(first->Get(), second.Get()); // one copy for both
+    first.reset();
+    EXPECT_EQ(u"Orvana/1.9.289.0", std::u16string(second.Get())); // a use after free before holders were counted
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "../base/last_error.h"
 #include "../base/thread_locale.h"
+#include "../base/time.h"
 #include "../base/types.h"
 #include "../com/global_memory.h"
 #include "../locale/code_page.h"
