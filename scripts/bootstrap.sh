@@ -9,7 +9,7 @@ set -euo pipefail
 # `make check-windows` needs (mingw-w64's compiler and Windows headers).
 packages=(
     build-essential cmake ninja-build pkg-config locales
-    libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
+    libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev duktape-dev
     libgtest-dev libgmock-dev libbenchmark-dev
 )
 for group in "$@"; do
