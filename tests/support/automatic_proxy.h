@@ -50,6 +50,12 @@ inline std::string TwoProxiesForApi(unsigned short first, unsigned short second)
            "}\n";
 }
 
+// A script that gives every URL the same answer.
+inline std::string ProxyScript(const std::string& answer)
+{
+    return "function FindProxyForURL(url, host) { return '" + answer + "'; }\n";
+}
+
 // While alive, detection is on and answers list.
 class DetectedProxyList {
   public:
