@@ -1,4 +1,5 @@
-// Clears the proxy variables for a test and puts the caller's values back after.
+// Clears the proxy variables (and the layer's script URL variable) for a test
+// and puts the caller's values back after.
 #pragma once
 
 #include <array>
@@ -33,8 +34,9 @@ class ProxyEnvironment {
     void Set(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
 
   private:
-    static constexpr std::array<const char*, 8> kNames = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
-                                                          "no_proxy",   "NO_PROXY",   "all_proxy",   "ALL_PROXY"};
+    static constexpr std::array<const char*, 9> kNames = {"http_proxy",  "HTTP_PROXY", "https_proxy",
+                                                          "HTTPS_PROXY", "no_proxy",   "NO_PROXY",
+                                                          "all_proxy",   "ALL_PROXY",  "ORVANA_AUTOCONFIG_URL"};
     std::array<std::optional<std::string>, kNames.size()> saved_;
 };
 

@@ -88,13 +88,15 @@ STDAPI_(BOOL) WinHttpCloseHandle(HINTERNET hInternet);
 STDAPI_(BOOL) WinHttpSetOption(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, DWORD dwBufferLength);
 STDAPI_(BOOL) WinHttpQueryOption(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, LPDWORD lpdwBufferLength);
 
-// From the environment (see pal/proxy/user_proxy_config.h). ERROR_FILE_NOT_FOUND
-// when the user has no proxy settings at all. Never reports automatic detection
-// or a script: neither exists here.
+// The static proxy from the environment (pal/proxy/user_proxy_config.h), the
+// detection switch and script URL from the registry
+// (pal/proxy/automatic_proxy_config.h). ERROR_FILE_NOT_FOUND when the user has
+// no proxy settings at all.
 STDAPI_(BOOL) WinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* pProxyConfig);
-// Automatic proxy discovery, which this platform lacks: auto-detection fails
-// with ERROR_WINHTTP_AUTODETECTION_FAILED, a script URL with
-// ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT.
+// Runs a proxy script (pal/http/automatic_proxy.h): the one at the given URL,
+// or for detection http://wpad/wpad.dat, looked for only when the user
+// switched detection on (else ERROR_WINHTTP_AUTODETECTION_FAILED; no DHCP).
+// ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT, ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT.
 STDAPI_(BOOL)
 WinHttpGetProxyForUrl(HINTERNET hSession, LPCWSTR lpcwszUrl, WINHTTP_AUTOPROXY_OPTIONS* pAutoProxyOptions,
                       WINHTTP_PROXY_INFO* pProxyInfo);

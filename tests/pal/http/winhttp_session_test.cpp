@@ -1,4 +1,4 @@
-// WinHTTP session handles, the proxy option and automatic discovery.
+// WinHTTP session handles and the proxy option.
 #include "pal/unique_global.h"
 #include "pal/unique_internet.h"
 
@@ -43,20 +43,6 @@ TEST(WinHttpSession, ProxyOptionRoundTripsInGlobalStringsUntilClosed)
     EXPECT_FALSE(WinHttpCloseHandle(session));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     EXPECT_FALSE(WinHttpSetTimeouts(session, 0, 0, 0, 0)) << "a closed handle stays closed";
-}
-
-// Failed detection is what the service's proxy discovery meets without settings.
-TEST(WinHttpSession, AnAutomaticConfigurationScriptCannotBeDownloaded)
-{
-    HINTERNET session = WinHttpOpen(u"Orvana", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr, 0);
-    ASSERT_NE(session, nullptr);
-    WINHTTP_AUTOPROXY_OPTIONS options{};
-    WINHTTP_PROXY_INFO info{};
-    options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-    options.lpszAutoConfigUrl = u"http://wpad.example/proxy.pac";
-    EXPECT_FALSE(WinHttpGetProxyForUrl(session, u"http://api.example/api", &options, &info));
-    EXPECT_EQ(GetLastError(), ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT);
-    EXPECT_TRUE(WinHttpCloseHandle(session));
 }
 
 } // namespace
