@@ -157,7 +157,8 @@ Run ComponentRun(IZenfolioProxy* proxy, const std::u16string& file, const std::u
 
 Run Best(const std::vector<Run>& runs)
 {
-    return *std::min_element(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
+    return *std::min_element(runs.begin(), runs.end(),
+                             [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
 }
 
 } // namespace

@@ -38,7 +38,7 @@ class InterruptFlag {
     InterruptFlag()
     {
         g_interrupted.store(false);
-        struct sigaction action{};
+        struct sigaction action {};
         action.sa_handler = &OnInterrupt;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &previous_);
@@ -48,7 +48,7 @@ class InterruptFlag {
     InterruptFlag& operator=(const InterruptFlag&) = delete;
 
   private:
-    struct sigaction previous_{};
+    struct sigaction previous_ {};
 };
 
 std::string Megabytes(double bytes)
@@ -87,8 +87,7 @@ class ConsoleProgress final : public IUploadProgressCallback {
         const int tenth = static_cast<int>(fraction * 10);
         if (!terminal_ && tenth == lastTenth_) return;
         lastTenth_ = tenth;
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         constexpr int kWidth = 30;
         const int filled = static_cast<int>(fraction * kWidth);
         std::string bar(static_cast<std::size_t>(filled), '#');
@@ -131,7 +130,7 @@ int RunUpload(IZenfolioProxy* proxy, const std::string& path, const Arguments& a
 {
     const std::string url = OptionValue(args, "--gallery-url");
     if (url.empty()) throw std::runtime_error("upload needs --gallery-url URL (the gallery's UploadUrl)");
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         throw std::runtime_error("cannot read the file " + path);
     if (info.st_size == 0 || static_cast<unsigned long long>(info.st_size) > 0xFFFFFFFFull)
@@ -139,7 +138,8 @@ int RunUpload(IZenfolioProxy* proxy, const std::string& path, const Arguments& a
 
     const std::u16string widePath = pal::ToUtf16(path);
     pal::ComPtr<IStream> file;
-    if (FAILED(SHCreateStreamOnFileW(widePath.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, file.ReleaseAndGetAddressOf())))
+    if (FAILED(
+            SHCreateStreamOnFileW(widePath.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, file.ReleaseAndGetAddressOf())))
         throw std::runtime_error("cannot open the file " + path);
     const std::u16string md5 = ContentMd5(file.Get());
     std::string name = OptionValue(args, "--name");

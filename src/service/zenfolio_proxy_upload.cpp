@@ -13,6 +13,7 @@
 #include "scrambled_constant.h"
 #include "service/zenfolio_proxy.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <oleauto.h>
@@ -138,18 +139,18 @@ HRESULT CZenfolioProxy::UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FI
     pal::UniqueInternet connection(WinHttpConnect(session_.get(), hostName, url.nPort, 0));
     if (connection) orvana::DiscoverProxy(*proxySettings_, session_.get(), lpszUploadURL);
 
-    pal::WideString objectPath = pal::FormatWide(W("%ls?filename=%ls"), urlPath, orvana::PercentEncode(lpszFileName).c_str());
+    pal::WideString objectPath =
+        pal::FormatWide(W("%ls?filename=%ls"), urlPath, orvana::PercentEncode(lpszFileName).c_str());
     if (ftModified.dwLowDateTime != 0 && ftModified.dwHighDateTime != 0)
-        objectPath = pal::FormatWide(W("%ls?filename=%ls&modified=%ls"), urlPath,
-                                     orvana::PercentEncode(lpszFileName).c_str(),
-                                     orvana::PercentEncode(orvana::FormatModifiedDate(ftModified).c_str()).c_str());
+        objectPath =
+            pal::FormatWide(W("%ls?filename=%ls&modified=%ls"), urlPath, orvana::PercentEncode(lpszFileName).c_str(),
+                            orvana::PercentEncode(orvana::FormatModifiedDate(ftModified).c_str()).c_str());
 
     pal::UniqueInternet request;
     if (connection) {
-        request.reset(WinHttpOpenRequest(connection.get(), W("POST"), objectPath.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                         WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                         WINHTTP_FLAG_REFRESH |
-                                             (url.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)));
+        request.reset(WinHttpOpenRequest(
+            connection.get(), W("POST"), objectPath.c_str(), nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+            WINHTTP_FLAG_REFRESH | (url.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)));
     }
     failed = !request;
 
@@ -262,7 +263,8 @@ void CZenfolioProxy::ReceiveReply(HINTERNET request, pal::WideString& reply, boo
             failed = true;
             break;
         }
-        bytes.append(part.get(), strnlen(part.get(), available));
+        // up to the first zero byte
+        bytes.append(part.get(), std::find(part.get(), part.get() + available, '\0'));
     }
     reply = ReplyText(bytes);
 }

@@ -11,6 +11,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -128,7 +129,6 @@ class Upload : public testing_support::EmulatedServiceTest {
     HRESULT Send(Source& source, std::size_t size, const std::u16string& md5 = u"", Progress* progress = nullptr,
                  LPCWSTR name = u"IMG_0001.jpg", FILETIME modified = {})
     {
-        reply_.Reset();
         const HRESULT hr = proxy_->UploadTo(uploadUrl_.c_str(), name, modified, &source, static_cast<ULONG>(size),
                                             md5.c_str(), progress, reply_.ReleaseAndGetAddressOf());
         EXPECT_EQ(pal::handles::OpenCount(pal::HandleKind::Internet), openHandles_) << "no handle is left open";
@@ -296,10 +296,10 @@ TEST_F(Upload, BadArgumentsAndAMissingTokenSendNothing)
     EXPECT_EQ(E_INVALIDARG, call(longHost.c_str(), u"a.jpg", &source, 3, reply.ReleaseAndGetAddressOf()));
 
     pal::ComPtr<IZenfolioProxy> fresh;
-    ASSERT_EQ(S_OK, pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, fresh.ReleaseAndGetVoidAddress()));
-    EXPECT_EQ(E_UNEXPECTED,
-              fresh->UploadTo(uploadUrl_.c_str(), u"a.jpg", none, &source, 3, nullptr, &progress,
-                              reply.ReleaseAndGetAddressOf()));
+    ASSERT_EQ(S_OK,
+              pal::CreateComObject<CZenfolioProxy>(nullptr, IID_IZenfolioProxy, fresh.ReleaseAndGetVoidAddress()));
+    EXPECT_EQ(E_UNEXPECTED, fresh->UploadTo(uploadUrl_.c_str(), u"a.jpg", none, &source, 3, nullptr, &progress,
+                                            reply.ReleaseAndGetAddressOf()));
     EXPECT_TRUE(progress.reports.empty()) << "checks come before START";
 }
 

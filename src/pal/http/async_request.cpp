@@ -112,8 +112,8 @@ BOOL Request::AddHeaders(std::u16string_view lines, DWORD modifiers)
             if (!value.empty()) headers_.emplace_back(std::move(name), std::move(value));
         } else if (existing != headers_.end() && (flags & WINHTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
             return Fail(ERROR_WINHTTP_HEADER_ALREADY_EXISTS);
-        } else if (existing != headers_.end() && (flags & (WINHTTP_ADDREQ_FLAG_COALESCE_WITH_COMMA |
-                                                           WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON))) {
+        } else if (existing != headers_.end() &&
+                   (flags & (WINHTTP_ADDREQ_FLAG_COALESCE_WITH_COMMA | WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON))) {
             existing->second += (flags & WINHTTP_ADDREQ_FLAG_COALESCE_WITH_COMMA) ? ", " : "; ";
             existing->second += value;
         } else {
@@ -230,19 +230,18 @@ BOOL Request::Send(DWORD totalLength, DWORD_PTR context)
     const std::string proxy8 = ToUtf8(proxyAddress);
     const auto [peerHost, peerPort] =
         proxy8.empty() ? std::pair{ToUtf8(host), static_cast<std::uint16_t>(port)} : SplitHostPort(proxy8, 80);
-    const int scaledConnect =
-        connectTimeout <= 0 ? 0 : std::max(1, static_cast<int>(connectTimeout * TimeoutScale()));
+    const int scaledConnect = connectTimeout <= 0 ? 0 : std::max(1, static_cast<int>(connectTimeout * TimeoutScale()));
     ConnectedSocket connected = ConnectSocket(peerHost, peerPort, scaledConnect);
     if (connected.error) return Fail(connected.error);
 
     if (const DWORD error = PrepareTransfer(ToUtf8(url), proxy8, totalLength)) return Fail(error);
     // libcurl looks the name up again before it asks for the socket; it gets the address already connected.
     curl_slist_free_all(resolveList_);
-    resolveList_ = curl_slist_append(nullptr, (peerHost + ":" + std::to_string(peerPort) + ":" +
-                                               (connected.address.find(':') != std::string::npos
-                                                    ? "[" + connected.address + "]"
-                                                    : connected.address))
-                                                  .c_str());
+    resolveList_ = curl_slist_append(
+        nullptr,
+        (peerHost + ":" + std::to_string(peerPort) + ":" +
+         (connected.address.find(':') != std::string::npos ? "[" + connected.address + "]" : connected.address))
+            .c_str());
     if (!resolveList_ || curl_easy_setopt(easy_, CURLOPT_RESOLVE, resolveList_) != CURLE_OK)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     socket_ = std::move(connected.socket);
@@ -391,10 +390,10 @@ void Request::Advance()
         // A write cannot go anywhere once the transfer has ended.
         if (transferDone_ && writePending_ && !error_) error_ = ERROR_WINHTTP_CONNECTION_ERROR;
         if (error_) {
-            const DWORD_PTR api = writePending_     ? API_WRITE_DATA
-                                  : receivePending_ ? API_RECEIVE_RESPONSE
-                                  : queryPending_   ? API_QUERY_DATA_AVAILABLE
-                                  : readPending_    ? API_READ_DATA
+            const DWORD_PTR api = writePending_      ? API_WRITE_DATA
+                                  : receivePending_  ? API_RECEIVE_RESPONSE
+                                  : queryPending_    ? API_QUERY_DATA_AVAILABLE
+                                  : readPending_     ? API_READ_DATA
                                   : sendCompleteDue_ ? API_SEND_REQUEST
                                                      : 0;
             if (api) {

@@ -63,9 +63,9 @@ class Request final : public InternetObject, public std::enable_shared_from_this
   private:
     struct Completion {
         DWORD status;
-        DWORD value = 0;          // byte count, or the error for REQUEST_ERROR
-        DWORD_PTR api = 0;        // REQUEST_ERROR: the call whose work failed
-        LPVOID buffer = nullptr;  // READ_COMPLETE: the caller's buffer
+        DWORD value = 0;         // byte count, or the error for REQUEST_ERROR
+        DWORD_PTR api = 0;       // REQUEST_ERROR: the call whose work failed
+        LPVOID buffer = nullptr; // READ_COMPLETE: the caller's buffer
     };
 
     static size_t OnRead(char* buffer, size_t size, size_t count, void* self);
@@ -95,13 +95,13 @@ class Request final : public InternetObject, public std::enable_shared_from_this
     bool sent_ = false;
     bool closed_ = false;
     DWORD totalLength_ = 0;
-    DWORD error_ = 0;               // the transfer's failure, reported to the next call that waits
-    bool sendCompleteDue_ = false;  // SENDREQUEST_COMPLETE not yet queued
-    const BYTE* chunk_ = nullptr;   // the write in progress: the caller's bytes
+    DWORD error_ = 0;              // the transfer's failure, reported to the next call that waits
+    bool sendCompleteDue_ = false; // SENDREQUEST_COMPLETE not yet queued
+    const BYTE* chunk_ = nullptr;  // the write in progress: the caller's bytes
     DWORD chunkSize_ = 0;
     DWORD chunkTaken_ = 0;
     bool writePending_ = false;
-    DWORD bytesHanded_ = 0;         // all writes, for the total length check
+    DWORD bytesHanded_ = 0; // all writes, for the total length check
     bool receivePending_ = false;
     bool queryPending_ = false;
     LPVOID readBuffer_ = nullptr;
@@ -110,7 +110,7 @@ class Request final : public InternetObject, public std::enable_shared_from_this
     long status_ = 0;
     bool headersDone_ = false;
     bool transferDone_ = false;
-    std::string body_;              // received, not yet read
+    std::string body_; // received, not yet read
     std::size_t bodyRead_ = 0;
     std::deque<Completion> completions_;
 
@@ -118,7 +118,7 @@ class Request final : public InternetObject, public std::enable_shared_from_this
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
     curl_slist* resolveList_ = nullptr;
-    pal::UniqueFd socket_;          // connected by Send, handed to libcurl once
+    pal::UniqueFd socket_; // connected by Send, handed to libcurl once
     bool sendPaused_ = false;
     bool receivePaused_ = false;
     std::chrono::steady_clock::time_point lastActivity_;

@@ -60,7 +60,8 @@ ConnectedSocket ConnectSocket(const std::string& host, std::uint16_t port, int t
     const std::unique_ptr<addrinfo, AddressListDeleter> list(found);
     result.error = ERROR_WINHTTP_CANNOT_CONNECT;
     for (const addrinfo* entry = list.get(); entry; entry = entry->ai_next) {
-        pal::UniqueFd fd(socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, entry->ai_protocol));
+        pal::UniqueFd fd(
+            socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, entry->ai_protocol));
         if (!fd.Valid()) continue;
         result.error = ConnectOne(fd.Get(), *entry, timeoutMs);
         if (result.error == 0) {

@@ -101,7 +101,7 @@ WinHttpOpenRequest(HINTERNET hConnect, LPCWSTR pwszVerb, LPCWSTR pwszObjectName,
             return nullptr;
         }
         std::string path = pal::ToUtf8(pwszObjectName && *pwszObjectName ? Text(pwszObjectName, static_cast<DWORD>(-1))
-                                                                          : std::u16string_view(u"/"));
+                                                                         : std::u16string_view(u"/"));
         if (path.front() != '/') path.insert(path.begin(), '/');
         if (path.find_first_of(" \r\n", 0) != std::string::npos) {
             SetLastError(ERROR_WINHTTP_INVALID_URL);

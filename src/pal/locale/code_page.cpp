@@ -75,7 +75,8 @@ MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbM
     } else {
         charset = "CP" + std::to_string(CodePage);
     }
-    const std::size_t size = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<std::size_t>(cbMultiByte);
+    const std::size_t size =
+        cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<std::size_t>(cbMultiByte);
     std::u16string wide;
     if (!Convert(charset, lpMultiByteStr, size, (dwFlags & MB_ERR_INVALID_CHARS) != 0, wide)) {
         if (GetLastError() != ERROR_NO_UNICODE_TRANSLATION) SetLastError(ERROR_INVALID_PARAMETER);

@@ -52,8 +52,7 @@ class Completions {
     Event Next(std::chrono::milliseconds timeout = 10s)
     {
         std::unique_lock lock(mutex_);
-        if (!changed_.wait_for(lock, timeout, [&] { return events_.size() > taken_; }))
-            return {0xFFFFFFFF, 0xFFFFFFFF};
+        if (!changed_.wait_for(lock, timeout, [&] { return events_.size() > taken_; })) return {0xFFFFFFFF, 0xFFFFFFFF};
         return events_[taken_++];
     }
     std::size_t Count()
@@ -106,9 +105,9 @@ class WinHttpRequest : public ::testing::Test {
         request_.reset(WinHttpOpenRequest(connection_.get(), u"POST", path, nullptr, WINHTTP_NO_REFERER,
                                           WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_REFRESH));
         ASSERT_TRUE(request_);
-        ASSERT_NE(WinHttpSetStatusCallback(request_.get(), &Completions::Callback,
-                                           WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0),
-                  WINHTTP_INVALID_STATUS_CALLBACK);
+        ASSERT_NE(
+            WinHttpSetStatusCallback(request_.get(), &Completions::Callback, WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0),
+            WINHTTP_INVALID_STATUS_CALLBACK);
     }
     bool Send(DWORD total)
     {
@@ -129,7 +128,8 @@ TEST_F(WinHttpRequest, StreamsTheBodyInChunksAndReadsTheReplyWithCompletionsInOr
                                          WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE));
     ASSERT_TRUE(WinHttpAddRequestHeaders(request_.get(), u"Content-Type: image/jpeg\r\n", static_cast<DWORD>(-1),
                                          WINHTTP_ADDREQ_FLAG_ADD));
-    EXPECT_FALSE(WinHttpAddRequestHeaders(request_.get(), u"no colon", static_cast<DWORD>(-1), WINHTTP_ADDREQ_FLAG_ADD));
+    EXPECT_FALSE(
+        WinHttpAddRequestHeaders(request_.get(), u"no colon", static_cast<DWORD>(-1), WINHTTP_ADDREQ_FLAG_ADD));
     EXPECT_FALSE(WinHttpWriteData(request_.get(), "x", 1, nullptr)) << "nothing is sent yet";
     EXPECT_EQ(GetLastError(), ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
 
