@@ -122,10 +122,33 @@ TEST_F(ServiceCalls, SendTheirHeadersInOrder)
 TEST_F(ServiceCalls, CallsFromSeveralThreadsAtOnceEachCarryTheClientHeader)
 {
     // Each call holds the unscrambled header while others take and release
-    // it; one more thread does nothing else, so releases fall inside calls.
+    // it; one more thread does nothing else, so releases fall inside calls;
+    // and uploads on the logged-in proxy unscramble their own header line.
     constexpr int kThreads = 4;
     constexpr int kCallsEach = 25;
-    std::atomic<int> running{kThreads};
+    constexpr int kUploads = 10;
+    LogIn();
+    std::string uploadUrl;
+    for (const auto& set : emulator_->PhotoSets("demo"))
+        if (set.gallery && uploadUrl.empty()) uploadUrl = set.upload_url;
+    std::atomic<int> running{kThreads + 1};
+    std::atomic<int> uploaded{0};
+    std::thread uploads([&] {
+        const std::u16string url = pal::ToUtf16(uploadUrl);
+        for (int n = 0; n < kUploads; ++n) {
+            pal::ComPtr<IStream> source;
+            if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, source.ReleaseAndGetAddressOf()))) break;
+            ULONG written = 0;
+            source->Write("0123456789", 10, &written);
+            const LARGE_INTEGER start{};
+            source->Seek(start, STREAM_SEEK_SET, nullptr);
+            pal::Bstr reply;
+            if (proxy_->UploadTo(url.c_str(), u"a.jpg", FILETIME{}, source.Get(), 10, nullptr, nullptr,
+                                 reply.ReleaseAndGetAddressOf()) == S_OK)
+                ++uploaded;
+        }
+        --running;
+    });
     std::thread churn([&] {
         while (running.load() > 0) {
             const orvana::UnscrambledText name(orvana::ClientHeaderName());
@@ -151,10 +174,13 @@ TEST_F(ServiceCalls, CallsFromSeveralThreadsAtOnceEachCarryTheClientHeader)
         });
     for (auto& thread : threads)
         thread.join();
+    uploads.join();
     churn.join();
     EXPECT_EQ(kThreads * kCallsEach, succeeded.load());
+    EXPECT_EQ(kUploads, uploaded.load());
+    EXPECT_EQ(static_cast<std::size_t>(kUploads), emulator_->Photos().size());
     const auto requests = Soap();
-    ASSERT_EQ(static_cast<std::size_t>(kThreads * kCallsEach), requests.size());
+    ASSERT_EQ(static_cast<std::size_t>(kThreads * kCallsEach + 2), requests.size()) << "and the login's two";
     for (const auto& request : requests) // a name or value read after its release would be garbled
         EXPECT_EQ("Orvana/1.9.289.0", request.Header("X-Zenfolio-User-Agent").value_or(""));
 }
