@@ -5,6 +5,7 @@
 #include "content_type.h"
 #include "modified_date.h"
 #include "pal/com_ptr.h"
+#include "pal/hresult_error.h"
 #include "pal/unique_internet.h"
 #include "pal/wide_format.h"
 #include "pal/wide_string.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <new>
 #include <oleauto.h>
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -68,6 +70,17 @@ pal::WideString ReplyText(const std::string& bytes)
     return text.substr(start, end - start);
 }
 
+// The URL's path with the query the service reads: the name and, when both
+// halves of the time are set, the modification time.
+pal::WideString ObjectPath(LPCWSTR urlPath, LPCWSTR fileName, FILETIME modified)
+{
+    const pal::WideString name = orvana::PercentEncode(fileName);
+    if (modified.dwLowDateTime == 0 || modified.dwHighDateTime == 0)
+        return pal::FormatWide(W("%ls?filename=%ls"), urlPath, name.c_str());
+    const pal::WideString date = orvana::PercentEncode(orvana::FormatModifiedDate(modified));
+    return pal::FormatWide(W("%ls?filename=%ls&modified=%ls"), urlPath, name.c_str(), date.c_str());
+}
+
 bool AddHeader(HINTERNET request, const pal::WideString& line)
 {
     return WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(-1),
@@ -110,82 +123,86 @@ HRESULT CZenfolioProxy::UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FI
     if (Empty(lpszUploadURL) || Empty(lpszFileName) || !lpSource || dwDataSize == 0 || !lpbstrReply || *lpbstrReply)
         return E_INVALIDARG;
     if (client_.token.empty()) return E_UNEXPECTED;
-    counters_.Reset();
+    // Only running out of memory throws past here.
+    return pal::Boundary([&]() -> HRESULT {
+        counters_.Reset();
 
-    WCHAR hostName[kHostNameLimit];
-    WCHAR urlPath[kUrlPathLimit];
-    URL_COMPONENTS url{};
-    url.dwStructSize = sizeof url;
-    url.lpszHostName = hostName;
-    url.dwHostNameLength = kHostNameLimit;
-    url.lpszUrlPath = urlPath;
-    url.dwUrlPathLength = kUrlPathLimit;
-    if (!WinHttpCrackUrl(lpszUploadURL, 0, 0, &url)) return E_INVALIDARG;
+        WCHAR hostName[kHostNameLimit];
+        WCHAR urlPath[kUrlPathLimit];
+        URL_COMPONENTS url{};
+        url.dwStructSize = sizeof url;
+        url.lpszHostName = hostName;
+        url.dwHostNameLength = kHostNameLimit;
+        url.lpszUrlPath = urlPath;
+        url.dwUrlPathLength = kUrlPathLimit;
+        if (!WinHttpCrackUrl(lpszUploadURL, 0, 0, &url)) return E_INVALIDARG;
 
-    const pal::ComPtr<IUploadProgressCallback> callback(lpProgressCallback);
-    const auto report = [&](tagUPLOADSTATE state, DWORD done) {
-        return callback ? callback->UploadProgress(state, dwDataSize, done) : S_OK;
-    };
-    pal::WideString reply;
-    const auto answer = [&](HRESULT result) {
-        if (result == E_ABORT) reply = W("Aborted");
-        *lpbstrReply = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
-        return result;
-    };
-    if (report(UPLOADSTATE_START, 0) == E_ABORT) return answer(E_ABORT);
+        const pal::ComPtr<IUploadProgressCallback> callback(lpProgressCallback);
+        const auto report = [&](tagUPLOADSTATE state, DWORD done) {
+            return callback ? callback->UploadProgress(state, dwDataSize, done) : S_OK;
+        };
+        pal::WideString reply;
+        const auto answer = [&](HRESULT result) {
+            if (result == E_ABORT) reply = W("Aborted");
+            *lpbstrReply = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
+            return result;
+        };
+        if (report(UPLOADSTATE_START, 0) == E_ABORT) return answer(E_ABORT);
 
-    bool failed = false;
-    bool cancelled = false;
-    pal::UniqueInternet connection(WinHttpConnect(session_.get(), hostName, url.nPort, 0));
-    if (connection) orvana::DiscoverProxy(*proxySettings_, session_.get(), lpszUploadURL);
+        bool failed = false;
+        bool cancelled = false;
+        pal::UniqueInternet connection(WinHttpConnect(session_.get(), hostName, url.nPort, 0));
+        if (connection) orvana::DiscoverProxy(*proxySettings_, session_.get(), lpszUploadURL);
 
-    pal::WideString objectPath =
-        pal::FormatWide(W("%ls?filename=%ls"), urlPath, orvana::PercentEncode(lpszFileName).c_str());
-    if (ftModified.dwLowDateTime != 0 && ftModified.dwHighDateTime != 0)
-        objectPath =
-            pal::FormatWide(W("%ls?filename=%ls&modified=%ls"), urlPath, orvana::PercentEncode(lpszFileName).c_str(),
-                            orvana::PercentEncode(orvana::FormatModifiedDate(ftModified).c_str()).c_str());
-
-    pal::UniqueInternet request;
-    if (connection) {
-        request.reset(WinHttpOpenRequest(
-            connection.get(), W("POST"), objectPath.c_str(), nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-            WINHTTP_FLAG_REFRESH | (url.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)));
-    }
-    failed = !request;
-
-    if (!failed) {
-        const pal::WideString contentType = orvana::LookupContentType(lpszFileName).value_or(W("image/jpeg"));
-        failed = !AddHeader(request.get(), W("X-Zenfolio-Token: ") + client_.token) ||
-                 !AddHeader(request.get(), W("Content-Type: ") + contentType) ||
-                 (!Empty(lpszSourceMD5Base64) &&
-                  !AddHeader(request.get(), pal::WideString(W("Content-MD5: ")) + lpszSourceMD5Base64));
-        if (!failed) {
-            const orvana::UnscrambledText line(kUploadHeaderRecord);
-            failed = !line.Get() || !AddHeader(request.get(), line.Get());
+        // A time the calendar cannot hold fails the upload like any other step.
+        std::optional<pal::WideString> objectPath;
+        try {
+            objectPath = ObjectPath(urlPath, lpszFileName, ftModified);
+        } catch (const pal::HResultError&) {
         }
-    }
 
-    if (!failed) {
-        WinHttpSetStatusCallback(request.get(), &CZenfolioProxy::UploadStatusCallback,
-                                 WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0);
-        counters_.ResetWrittenAndError();
-        const bool started = orvana::SendWithProxyFailover(*proxySettings_, request.get(), dwDataSize,
-                                                           reinterpret_cast<DWORD_PTR>(this));
-        if (report(UPLOADSTATE_STARTIMAGE, 0) == E_ABORT)
-            cancelled = true;
-        else if (!started)
-            failed = true;
-        else
-            StreamBody(request.get(), lpSource, dwDataSize, report, failed, cancelled);
-    }
+        pal::UniqueInternet request;
+        if (connection && objectPath) {
+            request.reset(WinHttpOpenRequest(connection.get(), W("POST"), objectPath->c_str(), nullptr,
+                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                             WINHTTP_FLAG_REFRESH |
+                                                 (url.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)));
+        }
+        failed = !request;
 
-    if (!failed && !cancelled) ReceiveReply(request.get(), reply, failed);
+        if (!failed) {
+            const pal::WideString contentType = orvana::LookupContentType(lpszFileName).value_or(W("image/jpeg"));
+            failed = !AddHeader(request.get(), W("X-Zenfolio-Token: ") + client_.token) ||
+                     !AddHeader(request.get(), W("Content-Type: ") + contentType) ||
+                     (!Empty(lpszSourceMD5Base64) &&
+                      !AddHeader(request.get(), pal::WideString(W("Content-MD5: ")) + lpszSourceMD5Base64));
+            if (!failed) {
+                const orvana::UnscrambledText line(kUploadHeaderRecord);
+                failed = !line.Get() || !AddHeader(request.get(), line.Get());
+            }
+        }
 
-    if (report(UPLOADSTATE_END, counters_.Written()) == E_ABORT) cancelled = true;
-    request.reset();
-    connection.reset();
-    return answer(cancelled ? E_ABORT : failed ? E_FAIL : S_OK);
+        if (!failed) {
+            WinHttpSetStatusCallback(request.get(), &CZenfolioProxy::UploadStatusCallback,
+                                     WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0);
+            counters_.ResetWrittenAndError();
+            const bool started = orvana::SendWithProxyFailover(*proxySettings_, request.get(), dwDataSize,
+                                                               reinterpret_cast<DWORD_PTR>(this));
+            if (report(UPLOADSTATE_STARTIMAGE, 0) == E_ABORT)
+                cancelled = true;
+            else if (!started)
+                failed = true;
+            else
+                StreamBody(request.get(), lpSource, dwDataSize, report, failed, cancelled);
+        }
+
+        if (!failed && !cancelled) ReceiveReply(request.get(), reply, failed);
+
+        if (report(UPLOADSTATE_END, counters_.Written()) == E_ABORT) cancelled = true;
+        request.reset();
+        connection.reset();
+        return answer(cancelled ? E_ABORT : failed ? E_FAIL : S_OK);
+    });
 }
 
 void CZenfolioProxy::StreamBody(HINTERNET request, ISequentialStream* source, DWORD size,
