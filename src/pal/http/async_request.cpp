@@ -2,6 +2,7 @@
 
 #include "pal/http/curl_error.h"
 #include "pal/http/curl_handles.h"
+#include "pal/http/header_text.h"
 #include "pal/http/session_worker.h"
 #include "pal/http/socket_connect.h"
 #include "pal/proxy/proxy_list.h"
@@ -25,23 +26,6 @@ constexpr DWORD ERROR_WINHTTP_HEADER_ALREADY_EXISTS = 12155;
 bool IsTokenCharacter(char c)
 {
     return c > 0x20 && c < 0x7F && !std::strchr("()<>@,;:\\\"/[]?={}", c);
-}
-
-std::string_view TrimSpaces(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-               return lower(x) == lower(y);
-           });
 }
 
 // "host:port" -> host and port (80 when absent); IPv6 literals in brackets.
@@ -93,22 +77,23 @@ BOOL Request::AddHeaders(std::u16string_view lines, DWORD modifiers)
         const std::string_view line(text.data() + start, end - start);
         start = text.find_first_not_of("\r\n", end);
         if (start == std::string::npos) start = text.size();
-        if (TrimSpaces(line).empty()) continue;
+        if (TrimHeaderText(line).empty()) continue;
         const auto colon = line.find(':');
         const std::string_view name = colon == std::string_view::npos ? line : line.substr(0, colon);
         if (colon == std::string_view::npos || name.empty() || !std::all_of(name.begin(), name.end(), IsTokenCharacter))
             return Fail(ERROR_WINHTTP_INVALID_HEADER);
-        parsed.emplace_back(std::string(name), std::string(TrimSpaces(line.substr(colon + 1))));
+        parsed.emplace_back(std::string(name), std::string(TrimHeaderText(line.substr(colon + 1))));
     }
     if (parsed.empty()) return Fail(ERROR_INVALID_PARAMETER);
 
     const std::lock_guard lock(mutex);
     if (sent_ || closed_) return Fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
     for (auto& [name, value] : parsed) {
-        const auto existing = std::find_if(headers_.begin(), headers_.end(),
-                                           [&](const auto& header) { return SameName(header.first, name); });
+        const auto existing = std::find_if(headers_.begin(), headers_.end(), [&](const auto& header) {
+            return EqualsIgnoringAsciiCase(header.first, name);
+        });
         if (flags & WINHTTP_ADDREQ_FLAG_REPLACE) {
-            std::erase_if(headers_, [&](const auto& header) { return SameName(header.first, name); });
+            std::erase_if(headers_, [&](const auto& header) { return EqualsIgnoringAsciiCase(header.first, name); });
             if (!value.empty()) headers_.emplace_back(std::move(name), std::move(value));
         } else if (existing != headers_.end() && (flags & WINHTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
             return Fail(ERROR_WINHTTP_HEADER_ALREADY_EXISTS);
@@ -145,7 +130,7 @@ DWORD Request::PrepareTransfer(const std::string& url, const std::string& proxy,
     // Only what the caller added goes out, besides Host, User-Agent and Content-Length.
     for (const char* removed : {"Accept:", "Expect:", "Content-Type:", "Proxy-Connection:"}) {
         const bool callerHasIt = std::any_of(callerHeaders.begin(), callerHeaders.end(), [&](const auto& header) {
-            return SameName(header.first, std::string_view(removed, std::strlen(removed) - 1));
+            return EqualsIgnoringAsciiCase(header.first, std::string_view(removed, std::strlen(removed) - 1));
         });
         if (!callerHasIt) listed = listed && headers.Append(removed);
     }

@@ -2,6 +2,7 @@
 
 #include "pal/http/curl_error.h"
 #include "pal/http/curl_handles.h"
+#include "pal/http/header_text.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,29 +12,10 @@ namespace pal::http {
 
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool HasHeader(const TransferRequest& request, std::string_view name)
 {
     for (const auto& [headerName, value] : request.headers) {
-        if (EqualsIgnoringCase(headerName, name)) return true;
+        if (EqualsIgnoringAsciiCase(headerName, name)) return true;
     }
     return false;
 }
@@ -67,14 +49,14 @@ size_t ReceiveHeader(char* data, size_t size, size_t count, void* context)
         if (raw.starts_with("HTTP/")) {
             response.headerLines.clear();
             response.statusText.clear();
-            std::string_view rest = Trim(raw);
+            std::string_view rest = TrimHeaderText(raw);
             rest.remove_prefix(std::min(rest.size(), rest.find(' ')));
-            rest = Trim(rest);
+            rest = TrimHeaderText(rest);
             const auto space = rest.find(' ');
-            if (space != std::string_view::npos) response.statusText = Trim(rest.substr(space + 1));
+            if (space != std::string_view::npos) response.statusText = TrimHeaderText(rest.substr(space + 1));
         } else if ((raw.starts_with(' ') || raw.starts_with('\t')) && !response.headerLines.empty()) {
-            response.headerLines.back().append(" ").append(Trim(raw));
-        } else if (const std::string_view line = Trim(raw); !line.empty()) {
+            response.headerLines.back().append(" ").append(TrimHeaderText(raw));
+        } else if (const std::string_view line = TrimHeaderText(raw); !line.empty()) {
             response.headerLines.emplace_back(line);
         }
         return size * count;
@@ -162,9 +144,10 @@ std::optional<std::string> FindHeader(const std::vector<std::string>& lines, std
     std::optional<std::string> value;
     for (const std::string& line : lines) {
         const auto colon = line.find(':');
-        if (colon == std::string::npos || !EqualsIgnoringCase(Trim(std::string_view(line).substr(0, colon)), name))
+        if (colon == std::string::npos ||
+            !EqualsIgnoringAsciiCase(TrimHeaderText(std::string_view(line).substr(0, colon)), name))
             continue;
-        const std::string_view part = Trim(std::string_view(line).substr(colon + 1));
+        const std::string_view part = TrimHeaderText(std::string_view(line).substr(colon + 1));
         if (value) {
             value->append(", ").append(part);
         } else {

@@ -1,5 +1,6 @@
 #include "pal/http/response_text.h"
 
+#include "pal/http/header_text.h"
 #include "pal/utf.h"
 
 #include <cerrno>
@@ -23,15 +24,6 @@ std::string Lower(std::string_view text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return lower;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 std::u16string FromUtf16(std::string_view bytes, bool bigEndian)
@@ -84,8 +76,8 @@ std::string CharsetOf(std::string_view contentType)
         const std::string_view parameter =
             contentType.substr(start + 1, end == std::string_view::npos ? end : end - start - 1);
         const auto equals = parameter.find('=');
-        if (equals != std::string_view::npos && Lower(Trim(parameter.substr(0, equals))) == "charset") {
-            std::string_view value = Trim(parameter.substr(equals + 1));
+        if (equals != std::string_view::npos && Lower(TrimHeaderText(parameter.substr(0, equals))) == "charset") {
+            std::string_view value = TrimHeaderText(parameter.substr(equals + 1));
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
                 value = value.substr(1, value.size() - 2);
             return Lower(value);
