@@ -76,7 +76,7 @@ class AutomaticProxy : public testing_support::PrefixTest {
         ASSERT_TRUE(session_);
     }
 
-    // The answer for url, or the error as a negative number.
+    // The proxy list for url ("(null)" for direct, "(failed)" with the error in *error).
     std::u16string Ask(DWORD flags, const std::u16string& scriptUrl, const char16_t* url, DWORD* error = nullptr)
     {
         WINHTTP_AUTOPROXY_OPTIONS options{};
