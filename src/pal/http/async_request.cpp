@@ -266,6 +266,7 @@ bool Request::CheckCanStart(bool pending)
 BOOL Request::Write(LPCVOID buffer, DWORD size)
 {
     if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
+    bool wake = false;
     {
         const std::lock_guard lock(mutex);
         if (!CheckCanStart(writePending_)) return FALSE;
@@ -275,8 +276,11 @@ BOOL Request::Write(LPCVOID buffer, DWORD size)
         chunkTaken_ = 0;
         writePending_ = true;
         bytesHanded_ += size;
+        // A transfer that is sending meets the chunk in its read callback; only
+        // a paused or ended one needs the worker woken.
+        wake = sendPaused_ || transferDone_ || error_ || size == 0;
     }
-    worker_->Post([] {});
+    if (wake) worker_->Post([] {});
     return TRUE;
 }
 
@@ -348,6 +352,16 @@ BOOL Request::Read(LPVOID buffer, DWORD size)
 
 void Request::Close()
 {
+    // From a callback the worker may be inside libcurl: the transfer goes at its next turn.
+    if (worker_ && worker_->OnWorkerThread()) {
+        {
+            const std::lock_guard lock(mutex);
+            closed_ = true;
+            completions_.clear();
+        }
+        worker_->Post([self = shared_from_this(), worker = worker_] { worker->Detach(*self); });
+        return;
+    }
     if (worker_) worker_->Run([this, worker = worker_] { worker->Detach(*this); });
     const std::lock_guard lock(mutex);
     closed_ = true;
@@ -509,23 +523,30 @@ size_t Request::OnRead(char* buffer, size_t size, size_t count, void* self)
 {
     auto* request = static_cast<Request*>(self);
     request->lastActivity_ = std::chrono::steady_clock::now();
-    const std::lock_guard lock(request->mutex);
+    std::unique_lock lock(request->mutex);
+    const auto chunkReady = [&] { return request->chunk_ && request->chunkTaken_ < request->chunkSize_; };
     if (request->sendCompleteDue_) {
         request->sendCompleteDue_ = false;
         request->Queue({WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE});
+        lock.unlock();
+        request->DeliverCompletions();
+        lock.lock();
     }
-    if (!request->chunk_ || request->chunkTaken_ == request->chunkSize_) {
+    if (request->closed_) return CURL_READFUNC_ABORT;
+    if (!chunkReady()) {
         request->sendPaused_ = true;
         return CURL_READFUNC_PAUSE;
     }
     const std::size_t n = std::min<std::size_t>(size * count, request->chunkSize_ - request->chunkTaken_);
     std::memcpy(buffer, request->chunk_ + request->chunkTaken_, n);
     request->chunkTaken_ += static_cast<DWORD>(n);
-    if (request->chunkTaken_ == request->chunkSize_) {
-        request->chunk_ = nullptr;
-        request->writePending_ = false;
-        request->Queue({WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE, request->chunkSize_});
-    }
+    if (request->chunkTaken_ < request->chunkSize_) return n;
+    request->chunk_ = nullptr;
+    request->writePending_ = false;
+    request->Queue({WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE, request->chunkSize_});
+    // Told at once, so the caller's next chunk can be on its way while libcurl sends this one.
+    lock.unlock();
+    request->DeliverCompletions();
     return n;
 }
 
