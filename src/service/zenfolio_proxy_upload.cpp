@@ -151,6 +151,7 @@ HRESULT CZenfolioProxy::UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FI
 
         bool failed = false;
         bool cancelled = false;
+        ChunkBuffers buffers; // freed after the request is closed, when no write can still read them
         pal::UniqueInternet connection(WinHttpConnect(session_.get(), hostName, url.nPort, 0));
         if (connection) orvana::DiscoverProxy(*proxySettings_, session_.get(), lpszUploadURL);
 
@@ -193,7 +194,7 @@ HRESULT CZenfolioProxy::UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FI
             else if (!started)
                 failed = true;
             else
-                StreamBody(request.get(), lpSource, dwDataSize, report, failed, cancelled);
+                StreamBody(request.get(), lpSource, dwDataSize, report, buffers, failed, cancelled);
         }
 
         if (!failed && !cancelled) ReceiveReply(request.get(), reply, failed);
@@ -206,12 +207,12 @@ HRESULT CZenfolioProxy::UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FI
 }
 
 void CZenfolioProxy::StreamBody(HINTERNET request, ISequentialStream* source, DWORD size,
-                                const std::function<HRESULT(tagUPLOADSTATE, DWORD)>& report, bool& failed,
-                                bool& cancelled)
+                                const std::function<HRESULT(tagUPLOADSTATE, DWORD)>& report, ChunkBuffers& buffers,
+                                bool& failed, bool& cancelled)
 {
     const DWORD chunk = size < kChunkSize ? size : kChunkSize;
-    std::unique_ptr<BYTE[]> buffers[2] = {std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[chunk]),
-                                          std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[chunk])};
+    buffers[0].reset(new (std::nothrow) BYTE[chunk]);
+    buffers[1].reset(new (std::nothrow) BYTE[chunk]);
     failed = !buffers[0] || !buffers[1];
     bool sourceEnded = false;
     DWORD handed = 0; // bytes given to the transport so far

@@ -63,8 +63,12 @@ class CZenfolioProxy : public pal::ComObjectRoot, public IZenfolioProxy, public 
                                               DWORD length);
     // Waits for the next completion; false when the transfer reported an error.
     bool WaitForCompletion();
+    // The transport reads a written chunk in place until its write completes,
+    // so the buffers belong to the caller and outlive the request handle.
+    using ChunkBuffers = std::unique_ptr<BYTE[]>[2];
     void StreamBody(HINTERNET request, ISequentialStream* source, DWORD size,
-                    const std::function<HRESULT(tagUPLOADSTATE, DWORD)>& report, bool& failed, bool& cancelled);
+                    const std::function<HRESULT(tagUPLOADSTATE, DWORD)>& report, ChunkBuffers& buffers, bool& failed,
+                    bool& cancelled);
     void ReceiveReply(HINTERNET request, pal::WideString& reply, bool& failed);
 
     orvana::SoapClient client_;
