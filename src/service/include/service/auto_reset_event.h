@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace orvana {
 
@@ -24,12 +25,21 @@ class AutoResetEvent {
     bool WaitFor(std::chrono::milliseconds timeout)
     {
         std::unique_lock lock(mutex_);
+        // Uploads wait once per chunk for a completion that mostly comes within
+        // microseconds: looking again for a moment spares going to sleep.
+        for (const auto until = std::chrono::steady_clock::now() + kSpin;
+             !signalled_ && std::chrono::steady_clock::now() < until;) {
+            lock.unlock();
+            std::this_thread::yield();
+            lock.lock();
+        }
         if (!condition_.wait_for(lock, timeout, [this] { return signalled_; })) return false;
         signalled_ = false;
         return true;
     }
 
   private:
+    static constexpr std::chrono::microseconds kSpin{20};
     std::mutex mutex_;
     std::condition_variable condition_;
     bool signalled_ = false; // created not signalled
