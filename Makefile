@@ -53,7 +53,7 @@ check-windows:
 # fuzz/corpus/ are only read; what the fuzzer adds goes to build-fuzz/corpus/,
 # and crashes to build-fuzz/findings/.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= state_stream size_text url_parts response_text soap_reply request_reader
+FUZZ_TARGETS ?= state_stream size_text url_parts response_text soap_reply request_reader jpeg_segments
 FUZZ_FLAGS ?=
 
 fuzz-build:

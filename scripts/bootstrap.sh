@@ -10,7 +10,7 @@ set -euo pipefail
 # what `make bench` compares with (the curl program).
 packages=(
     build-essential cmake ninja-build pkg-config locales
-    libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev duktape-dev
+    libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev libjpeg62-turbo-dev duktape-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     media-types # /etc/mime.types: an upload's content type by extension
 )
