@@ -91,7 +91,10 @@ BOOL Request::AddHeaders(std::u16string_view lines, DWORD modifiers)
 
     const std::lock_guard lock(mutex);
     if (sent_ || closed_) return Fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
-    for (auto& [name, value] : parsed) {
+    for (auto& added : parsed) {
+        // Named, not bound: lambdas below capture them, which older compilers refuse for bindings.
+        std::string& name = added.first;
+        std::string& value = added.second;
         const auto existing = std::find_if(headers_.begin(), headers_.end(), [&](const auto& header) {
             return EqualsIgnoringAsciiCase(header.first, name);
         });
