@@ -6,15 +6,13 @@
 #include "pal/http/session_worker.h"
 #include "pal/proxy/automatic_proxy_config.h"
 #include "pal/utf.h"
+#include "tests/pal/http/loopback_server.h"
 #include "tests/support/emulated_service.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -306,15 +304,8 @@ TEST_F(Upload, BadArgumentsAndAMissingTokenSendNothing)
 // A loopback port where nothing listens.
 std::u16string RefusingAddress()
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return u"127.0.0.1:" + pal::ToUtf16(std::to_string(ntohs(address.sin_port)));
+    const pal::UniqueFd unused(socket(AF_INET, SOCK_STREAM, 0));
+    return u"127.0.0.1:" + pal::ToUtf16(std::to_string(testing_support::BindLoopback(unused.Get())));
 }
 
 TEST_F(Upload, ADetectedListFailsOverToItsNextProxyButAStaticListNever)

@@ -26,11 +26,6 @@ constexpr std::chrono::microseconds kChunkSpin{20};
 constexpr DWORD ERROR_WINHTTP_INVALID_HEADER = 12153;
 constexpr DWORD ERROR_WINHTTP_HEADER_ALREADY_EXISTS = 12155;
 
-bool IsTokenCharacter(char c)
-{
-    return c > 0x20 && c < 0x7F && !std::strchr("()<>@,;:\\\"/[]?={}", c);
-}
-
 // "host:port" -> host and port (80 when absent); IPv6 literals in brackets.
 std::pair<std::string, std::uint16_t> SplitHostPort(const std::string& address, std::uint16_t defaultPort)
 {
@@ -469,9 +464,9 @@ void Request::FailWith(DWORD error)
     if (!error_) error_ = error;
 }
 
-bool Request::TimedOut(std::chrono::steady_clock::time_point now, double timeoutScale) const
+bool Request::TimedOut(std::chrono::steady_clock::time_point now, double timeoutScale)
 {
-    const std::lock_guard lock(const_cast<std::mutex&>(mutex));
+    const std::lock_guard lock(mutex);
     if (transferDone_ || !easy_ || !sent_) return false;
     // Waiting for the caller is no fault of the server.
     if ((sendPaused_ && !chunk_) || receivePaused_) return false;

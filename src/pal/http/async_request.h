@@ -53,7 +53,7 @@ class Request final : public InternetObject, public std::enable_shared_from_this
     // queues the completions that became due.
     void Advance();
     void Finished(CURLcode result);
-    bool TimedOut(std::chrono::steady_clock::time_point now, double timeoutScale) const;
+    bool TimedOut(std::chrono::steady_clock::time_point now, double timeoutScale);
     void FailWith(DWORD error);
     void Detach();
     // Delivers queued completions, stopping early when a callback closes the request.

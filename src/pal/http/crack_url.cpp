@@ -89,13 +89,13 @@ DWORD Split(std::u16string_view url, Parts& parts)
 
 // Copies into the caller's buffer (length in: its size in characters), or
 // points into the URL (pointer null, length non-zero), or skips the component.
-bool Hand(std::u16string_view value, LPWSTR& pointer, DWORD& length, LPCWSTR url, bool& tooSmall)
+void Hand(std::u16string_view value, LPWSTR& pointer, DWORD& length, LPCWSTR url, bool& tooSmall)
 {
     if (pointer) {
         if (value.size() + 1 > length) {
             length = static_cast<DWORD>(value.size() + 1);
             tooSmall = true;
-            return false;
+            return;
         }
         std::memcpy(pointer, value.data(), value.size() * sizeof(WCHAR));
         pointer[value.size()] = 0;
@@ -104,7 +104,6 @@ bool Hand(std::u16string_view value, LPWSTR& pointer, DWORD& length, LPCWSTR url
         pointer = const_cast<LPWSTR>(value.data() ? value.data() : url);
         length = static_cast<DWORD>(value.size());
     }
-    return true;
 }
 
 } // namespace

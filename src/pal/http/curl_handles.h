@@ -35,6 +35,8 @@ class CurlHeaderList {
     std::unique_ptr<curl_slist, CurlSlistDeleter> list_;
 };
 
+// Sets up libcurl's global state once; false when it cannot be.
+bool InitialiseCurl();
 // A new easy handle; null when libcurl cannot be set up or is out of memory.
 CurlEasy NewCurlEasy();
 

@@ -17,6 +17,13 @@ inline std::string_view TrimHeaderText(std::string_view text)
     return text;
 }
 
+// A character of an HTTP token (header names, methods).
+inline bool IsTokenCharacter(char32_t c)
+{
+    return c > 0x20 && c < 0x7F &&
+           std::string_view("()<>@,;:\\\"/[]?={}").find(static_cast<char>(c)) == std::string_view::npos;
+}
+
 // Header names and parameter names compare without ASCII case.
 inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {

@@ -31,7 +31,7 @@ double TimeoutScale() noexcept
 
 std::shared_ptr<SessionWorker> SessionWorker::Start()
 {
-    if (!NewCurlEasy()) return nullptr; // sets up libcurl's global state once
+    if (!InitialiseCurl()) return nullptr;
     std::shared_ptr<SessionWorker> worker(new SessionWorker());
     worker->multi_ = curl_multi_init();
     if (!worker->multi_) return nullptr;

@@ -1,9 +1,11 @@
 // The WinHTTP request functions of asynchronous sessions: connections,
 // requests and the status callback (see async_request.h).
 #include "pal/http/async_request.h"
+#include "pal/http/header_text.h"
 #include "pal/http/session_worker.h"
 #include "pal/utf.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -28,12 +30,8 @@ std::u16string_view Text(LPCWSTR text, DWORD length)
 
 bool IsToken(std::u16string_view text)
 {
-    if (text.empty()) return false;
-    for (const char16_t c : text) {
-        if (c <= 0x20 || c >= 0x7F || std::u16string_view(u"()<>@,;:\\\"/[]?={}").find(c) != std::u16string_view::npos)
-            return false;
-    }
-    return true;
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char16_t c) { return pal::http::IsTokenCharacter(c); });
 }
 
 template <typename Call> auto Guarded(Call call) -> decltype(call())
