@@ -7,10 +7,10 @@ set -euo pipefail
 # Usage: bootstrap.sh [fuzz] [windows] [bench]. The optional groups add what
 # `make fuzz` needs (clang and its runtime libraries, of which libFuzzer is one),
 # what `make check-windows` needs (mingw-w64's compiler and Windows headers) and
-# what `make bench` compares with (the curl program).
+# what `make bench` compares with (curl, exiv2, jpegtran, vipsthumbnail).
 packages=(
     build-essential cmake ninja-build pkg-config locales
-    libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev libjpeg62-turbo-dev duktape-dev
+    libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev libjpeg62-turbo-dev libexiv2-dev libvips-dev libraw-dev liblcms2-dev libtiff-dev duktape-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     media-types # /etc/mime.types: an upload's content type by extension
 )
@@ -18,7 +18,7 @@ for group in "$@"; do
     case "$group" in
     fuzz) packages+=(clang libclang-rt-dev) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev) ;;
-    bench) packages+=(curl) ;;
+    bench) packages+=(curl exiv2 libjpeg-turbo-progs libvips-tools) ;;
     *)
         echo "bootstrap: unknown package group '$group' (known: fuzz, windows, bench)" >&2
         exit 2

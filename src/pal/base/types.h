@@ -6,6 +6,8 @@
 #include <cstdint>
 
 using BYTE = std::uint8_t;
+using UCHAR = unsigned char;
+using CHAR = char;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
@@ -13,6 +15,8 @@ using ULONG = std::uint32_t;
 using LONG = std::int32_t;
 using INT = std::int32_t;
 using SHORT = std::int16_t;
+using FLOAT = float;
+using DOUBLE = double;
 using USHORT = std::uint16_t;
 using BOOL = std::int32_t;
 using LONGLONG = std::int64_t;

@@ -16,6 +16,8 @@ enum VARENUM : VARTYPE {
     VT_NULL = 1,
     VT_I2 = 2,
     VT_I4 = 3,
+    VT_R4 = 4,
+    VT_R8 = 5,
     VT_BSTR = 8,
     VT_DISPATCH = 9,
     VT_ERROR = 10,
@@ -33,9 +35,14 @@ enum VARENUM : VARTYPE {
     VT_HRESULT = 25,
     VT_PTR = 26,
     VT_USERDEFINED = 29,
+    VT_LPSTR = 30,
     VT_LPWSTR = 31,
+    VT_FILETIME = 64,
+    VT_BLOB = 65,
+    VT_CLSID = 72,
     VT_INT_PTR = 37,
     VT_UINT_PTR = 38,
+    VT_VECTOR = 0x1000,
     VT_BYREF = 0x4000,
 };
 
@@ -54,6 +61,8 @@ struct VARIANT {
         SHORT iVal;
         USHORT uiVal;
         BYTE bVal;
+        FLOAT fltVal;
+        DOUBLE dblVal;
         char cVal;
         VARIANT_BOOL boolVal;
         SCODE scode;
