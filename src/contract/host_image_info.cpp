@@ -1,6 +1,7 @@
 #include "contract/host_image_info.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <oleauto.h>
 
 namespace contract {

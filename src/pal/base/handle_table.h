@@ -11,7 +11,7 @@
 
 namespace pal {
 
-enum class HandleKind : std::uint8_t { RegistryKey = 1, Internet = 2 };
+enum class HandleKind : std::uint8_t { RegistryKey = 1, Internet = 2, FileSearch = 3 };
 
 using HandleValue = std::uintptr_t;
 

@@ -76,3 +76,15 @@ SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* lpTimeZoneInformati
     lpLocalTime->wMilliseconds = utc.wMilliseconds;
     return TRUE;
 }
+
+namespace pal {
+
+FILETIME FileTimeFromTimespec(const timespec& time)
+{
+    constexpr ULONGLONG kEpochDifference = 11644473600ull; // seconds from 1601 to 1970
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(time.tv_sec) + kEpochDifference) * 10000000ull +
+                            static_cast<ULONGLONG>(time.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+} // namespace pal

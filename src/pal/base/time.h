@@ -5,6 +5,8 @@
 
 #include "types.h"
 
+#include <ctime>
+
 struct SYSTEMTIME {
     WORD wYear;
     WORD wMonth;     // 1 = January
@@ -27,3 +29,10 @@ STDAPI_(BOOL) FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSy
 STDAPI_(BOOL)
 SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* lpTimeZoneInformation, const SYSTEMTIME* lpUniversalTime,
                                 LPSYSTEMTIME lpLocalTime);
+
+namespace pal {
+
+// A POSIX time as 100 ns ticks since 1601-01-01 UTC.
+FILETIME FileTimeFromTimespec(const timespec& time);
+
+} // namespace pal

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include "../base/time.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -81,15 +83,6 @@ HRESULT OpenError(int error, const std::string& path)
     struct stat parent {};
     const bool folderExists = ::stat(path.substr(0, slash).c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
     return HRESULT_FROM_WIN32(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
-}
-
-FILETIME ToFileTime(const timespec& t)
-{
-    // 100 ns ticks since 1601-01-01.
-    constexpr ULONGLONG kEpochDifference = 11644473600ull;
-    const ULONGLONG ticks =
-        (static_cast<ULONGLONG>(t.tv_sec) + kEpochDifference) * 10000000ull + static_cast<ULONGLONG>(t.tv_nsec) / 100;
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 using pal::UniqueFd;
@@ -215,11 +208,11 @@ class FileStream : public pal::ComObjectRoot, public IStream {
         }
         result.type = STGTY_STREAM;
         result.cbSize.QuadPart = static_cast<ULONGLONG>(info.st_size);
-        result.mtime = ToFileTime(info.st_mtim);
-        result.atime = ToFileTime(info.st_atim);
+        result.mtime = pal::FileTimeFromTimespec(info.st_mtim);
+        result.atime = pal::FileTimeFromTimespec(info.st_atim);
         // POSIX keeps no creation time here; the last status change is the
         // closest it offers.
-        result.ctime = ToFileTime(info.st_ctim);
+        result.ctime = pal::FileTimeFromTimespec(info.st_ctim);
         result.grfMode = mode_ & ~STGM_CREATE;
         *pstatstg = result;
         return S_OK;

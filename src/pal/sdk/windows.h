@@ -4,6 +4,7 @@
 // kit (pal/include), so on Windows the same lines take the system's headers.
 #pragma once
 
+#include "../base/find_file.h"
 #include "../base/last_error.h"
 #include "../base/thread_locale.h"
 #include "../base/time.h"

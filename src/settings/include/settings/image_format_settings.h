@@ -3,14 +3,13 @@
 // resampled). The long edge and resolution are derived from the size text.
 #pragma once
 
+#include "imaging/preparation_mode.h"
 #include "pal/wide_string.h"
 
 #include <string>
 #include <windows.h>
 
 namespace orvana {
-
-enum PreparationMode : UINT { PM_FILE_INTACT = 0, PM_PIXELS_INTACT = 1, PM_RESAMPLE = 2 };
 
 struct ImageFormatSettings {
     UINT Mode = PM_FILE_INTACT; // JPEG record only
