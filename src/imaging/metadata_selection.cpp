@@ -2,10 +2,9 @@
 
 #include "pal/wide_format.h"
 
-#include <oleauto.h>
-
 #include <algorithm>
 #include <cstring>
+#include <oleauto.h>
 
 namespace orvana {
 namespace {
@@ -23,11 +22,20 @@ void BlankCopyright(HostImageInfo& info)
     }
 }
 
-void BlankExif(HostImageInfo& info) { std::memset(info.exifGroup, 0, sizeof info.exifGroup); }
+void BlankExif(HostImageInfo& info)
+{
+    std::memset(info.exifGroup, 0, sizeof info.exifGroup);
+}
 
-void BlankXmp(HostImageInfo& info) { std::fill(std::begin(info.xmpGroup), std::end(info.xmpGroup), SHORT{-1}); }
+void BlankXmp(HostImageInfo& info)
+{
+    std::fill(std::begin(info.xmpGroup), std::end(info.xmpGroup), SHORT{-1});
+}
 
-void BlankGps(HostImageInfo& info) { info.gpsGroup = 0; }
+void BlankGps(HostImageInfo& info)
+{
+    info.gpsGroup = 0;
+}
 
 void BlankIptc(HostImageInfo& info)
 {

@@ -4,11 +4,10 @@
 #include "imaging/chroma_subsampling.h"
 #include "pal/hresult_error.h"
 
+#include <cmath>
 #include <objbase.h>
 #include <oleauto.h>
 #include <shlwapi.h>
-
-#include <cmath>
 
 namespace orvana {
 namespace {
@@ -134,12 +133,11 @@ class PictureEncoding {
         if (keepPixels) {
             decoded = DecodeSourceFrame();
             source = pal::ComPtr<IWICBitmapSource>(decoded.Get());
-            pal::ThrowIfFailed(request_.imaging->RenderImage(request_.sourcePath, 0, 0, nullptr,
-                                                             RENDER_METADATA_ONLY, &info));
+            pal::ThrowIfFailed(
+                request_.imaging->RenderImage(request_.sourcePath, 0, 0, nullptr, RENDER_METADATA_ONLY, &info));
         } else {
             pal::ThrowIfFailed(request_.imaging->RenderImage(request_.sourcePath, 0, request_.longEdge,
-                                                             source.ReleaseAndGetAddressOf(), kRenderProcessed,
-                                                             &info));
+                                                             source.ReleaseAndGetAddressOf(), kRenderProcessed, &info));
             if (!source) throw pal::HResultError(E_UNEXPECTED);
         }
 
@@ -151,8 +149,8 @@ class PictureEncoding {
         pal::ThrowIfFailed(encoder->Initialize(output.Get(), WICBitmapEncoderNoCache));
         pal::ComPtr<IWICBitmapFrameEncode> frame;
         pal::ComPtr<IPropertyBag2> options;
-        pal::ThrowIfFailed(
-            encoder->CreateNewFrame(frame.ReleaseAndGetAddressOf(), keepPixels ? nullptr : options.ReleaseAndGetAddressOf()));
+        pal::ThrowIfFailed(encoder->CreateNewFrame(frame.ReleaseAndGetAddressOf(),
+                                                   keepPixels ? nullptr : options.ReleaseAndGetAddressOf()));
         if (!keepPixels) WriteEncoderOptions(options.Get(), request_.minimize);
         pal::ThrowIfFailed(frame->Initialize(options.Get()));
 
@@ -176,11 +174,10 @@ class PictureEncoding {
         pal::ComPtr<IWICMetadataQueryWriter> writer;
         pal::ThrowIfFailed(frame->GetMetadataQueryWriter(writer.ReleaseAndGetAddressOf()));
         const bool anyMetadata = request_.switches.Any();
-        const HRESULT written =
-            keepPixels ? WriteSelectedMetadataKeepingPixels(writer.Get(), request_.imaging, info, request_.switches,
-                                                            anyMetadata)
-                       : WriteSelectedMetadataAfterResampling(writer.Get(), request_.imaging, info, request_.switches,
-                                                              anyMetadata);
+        const HRESULT written = keepPixels ? WriteSelectedMetadataKeepingPixels(writer.Get(), request_.imaging, info,
+                                                                                request_.switches, anyMetadata)
+                                           : WriteSelectedMetadataAfterResampling(writer.Get(), request_.imaging, info,
+                                                                                  request_.switches, anyMetadata);
         record_.Release();
         if (FAILED(written)) {
             if (keepPixels && !retried) throw RetryWithoutBlocks{};

@@ -16,7 +16,10 @@ namespace {
 
 constexpr DWORD kReadSharingReaders = STGM_READ | STGM_SHARE_DENY_WRITE;
 
-void Rewind(IStream* stream) { pal::ThrowIfFailed(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr)); }
+void Rewind(IStream* stream)
+{
+    pal::ThrowIfFailed(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
+}
 
 pal::ComPtr<IWICImagingFactory> CreateImagingFactory()
 {
@@ -79,8 +82,8 @@ HRESULT Upload(const PreparationServices& services, LPCWSTR uploadUrl, LPCWSTR s
         modified = found.ftLastWriteTime;
         FindClose(search);
     }
-    return services.proxy->UploadTo(uploadUrl, uploadFileName, modified, stream, size, digest.Get(),
-                                    services.progress, reply);
+    return services.proxy->UploadTo(uploadUrl, uploadFileName, modified, stream, size, digest.Get(), services.progress,
+                                    reply);
 }
 
 } // namespace

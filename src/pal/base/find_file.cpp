@@ -6,11 +6,10 @@
 #include "pal/wide_string.h"
 #include "time.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
