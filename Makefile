@@ -18,10 +18,12 @@ build: bootstrap
 test: build
 	@ctest --test-dir build --output-on-failure -j $(JOBS)
 
-# Benchmarks against the reference tools, with their ratios (BENCH_ARGS, e.g. --megabytes 64).
+# Benchmarks against the reference tools, with their ratios (UPLOAD_BENCH_ARGS,
+# e.g. --megabytes 64; IMAGE_BENCH_ARGS, e.g. --rounds 9).
 bench: build
 	@scripts/bootstrap.sh bench
-	@build/bin/upload_bench $(BENCH_ARGS)
+	@build/bin/upload_bench $(UPLOAD_BENCH_ARGS)
+	@build/bin/image_preparation_bench $(IMAGE_BENCH_ARGS)
 
 demo: build
 	@scripts/demo.sh
