@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kExifSignature("Exif\0\0", 6);
 constexpr std::string_view kXmpSignature("http://ns.adobe.com/xap/1.0/\0", 29);
+constexpr std::string_view kXmpExtensionSignature("http://ns.adobe.com/xmp/extension/\0", 35);
 constexpr std::size_t kMaxPayload = 65533;
 // IPTC's coded character set record, 1:90, saying the datasets are UTF-8.
 constexpr const char* kIptcUtf8 = "\x1b%G";
@@ -70,12 +71,13 @@ void MetadataBlocks::CopyFrom(std::span<const JpegSegment> metadata)
     icc_ = AssembleIccProfile(metadata);
     others_.clear();
     for (const JpegSegment& segment : metadata) {
-        if (segment.IsApp(1) && segment.HasSignature(kExifSignature) && !exif_.raw) {
+        // Readers take the first EXIF and the first XMP packet; a second is dropped.
+        if (segment.IsApp(1) && segment.HasSignature(kExifSignature)) {
             const auto body = AfterSignature(segment, kExifSignature);
-            exif_.raw.emplace(body.begin(), body.end());
-        } else if (segment.IsApp(1) && segment.HasSignature(kXmpSignature) && !xmp_.raw) {
+            if (!exif_.raw) exif_.raw.emplace(body.begin(), body.end());
+        } else if (segment.IsApp(1) && segment.HasSignature(kXmpSignature)) {
             const auto body = AfterSignature(segment, kXmpSignature);
-            xmp_.raw.emplace(body.begin(), body.end());
+            if (!xmp_.raw) xmp_.raw.emplace(body.begin(), body.end());
         } else if (segment.IsApp(13) && segment.HasSignature(kPhotoshopSignature)) {
             // A long resource list continues in the next APP13.
             const auto body = AfterSignature(segment, kPhotoshopSignature);
@@ -178,6 +180,10 @@ void MetadataBlocks::RemoveExif()
 
 void MetadataBlocks::RemoveXmp()
 {
+    // Extended XMP continues the main packet and goes with it.
+    std::erase_if(others_, [](const OwnedSegment& segment) {
+        return segment.View().IsApp(1) && segment.View().HasSignature(kXmpExtensionSignature);
+    });
     xmp_ = {};
     xmp_.parsed.emplace();
     xmp_.changed = true;
