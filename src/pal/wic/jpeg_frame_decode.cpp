@@ -96,12 +96,20 @@ class JpegFrameDecode : public ComObjectRoot,
         if (cbBufferSize < static_cast<std::size_t>(cbStride) * (rect.Height - 1) + rowBytes)
             return WINCODEC_ERR_INSUFFICIENTBUFFER;
         return Boundary([&] {
-            const std::vector<std::uint8_t>& pixels = Pixels();
-            const std::size_t sourceStride = static_cast<std::size_t>(whole.Width) * 3;
+            const std::shared_ptr<const BgrPixels> pixels = Pixels();
             for (INT y = 0; y < rect.Height; ++y)
                 std::memcpy(pbBuffer + static_cast<std::size_t>(y) * cbStride,
-                            pixels.data() + (rect.Y + y) * sourceStride + static_cast<std::size_t>(rect.X) * 3,
+                            pixels->data.get() + (rect.Y + y) * pixels->stride + static_cast<std::size_t>(rect.X) * 3,
                             rowBytes);
+            return S_OK;
+        });
+    }
+
+    HRESULT DecodedPixels(std::shared_ptr<const BgrPixels>* pixels) noexcept override
+    {
+        if (!pixels) return E_INVALIDARG;
+        return Boundary([&] {
+            *pixels = Pixels();
             return S_OK;
         });
     }
@@ -165,16 +173,18 @@ class JpegFrameDecode : public ComObjectRoot,
         return *metadata_;
     }
 
-    const std::vector<std::uint8_t>& Pixels()
+    std::shared_ptr<const BgrPixels> Pixels()
     {
         std::lock_guard lock(mutex_);
-        if (!pixels_) pixels_ = DecodeJpegToBgr(file_->Bytes(), file_->Width(), file_->Height());
-        return *pixels_;
+        if (!pixels_)
+            pixels_ =
+                std::make_shared<const BgrPixels>(DecodeJpegToBgr(file_->Bytes(), file_->Width(), file_->Height()));
+        return pixels_;
     }
 
     const std::shared_ptr<const JpegFile> file_;
     std::mutex mutex_;
-    std::optional<std::vector<std::uint8_t>> pixels_;
+    std::shared_ptr<const BgrPixels> pixels_;
     std::shared_ptr<MetadataBlocks> metadata_;
 };
 

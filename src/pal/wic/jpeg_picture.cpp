@@ -1,6 +1,8 @@
 #include "pal/wic/jpeg_picture.h"
 
+#include "pal/com_ptr.h"
 #include "pal/hresult_error.h"
+#include "pal/wic/jpeg_frame_source.h"
 
 #include <stdexcept>
 
@@ -33,22 +35,36 @@ JpegPicture CarryPicture(std::shared_ptr<const JpegFile> source)
 
 JpegPicture EncodePicture(IWICBitmapSource* source, const WICRect& rect, const JpegEncodeSettings& settings)
 {
-    WICPixelFormatGUID format{};
-    ThrowIfFailed(source->GetPixelFormat(&format));
-    if (format != GUID_WICPixelFormat24bppBGR) throw HResultError(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT);
-    const std::size_t stride = (static_cast<std::size_t>(rect.Width) * 3 + 3) & ~std::size_t{3};
-    const std::size_t size = stride * static_cast<std::size_t>(rect.Height);
-    if (size > 0xFFFFFFFFu) throw HResultError(WINCODEC_ERR_IMAGESIZEOUTOFRANGE);
-    std::vector<std::uint8_t> pixels(size);
-    ThrowIfFailed(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(size), pixels.data()));
-    auto encoded = std::make_shared<const std::vector<std::uint8_t>>(EncodeBgrToJpeg(
-        pixels.data(), stride, static_cast<unsigned>(rect.Width), static_cast<unsigned>(rect.Height), settings));
-    auto layout = ParseJpegSegments(*encoded);
+    const auto width = static_cast<unsigned>(rect.Width);
+    const auto height = static_cast<unsigned>(rect.Height);
+    EncodedJpeg encoded;
+    // A frame of this layer's decoder is read where its pixels are; any other source through a copy.
+    ComPtr<IJpegFrameSource> ownFrame;
+    std::shared_ptr<const BgrPixels> decoded;
+    if (SUCCEEDED(source->QueryInterface(IID_IJpegFrameSource, ownFrame.ReleaseAndGetVoidAddress())) &&
+        SUCCEEDED(ownFrame->DecodedPixels(&decoded))) {
+        const std::uint8_t* first = decoded->data.get() + static_cast<std::size_t>(rect.Y) * decoded->stride +
+                                    static_cast<std::size_t>(rect.X) * 3;
+        encoded = EncodeBgrToJpeg(first, decoded->stride, width, height, settings);
+    } else {
+        WICPixelFormatGUID format{};
+        ThrowIfFailed(source->GetPixelFormat(&format));
+        if (format != GUID_WICPixelFormat24bppBGR) throw HResultError(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT);
+        const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+        const std::size_t size = stride * height;
+        if (size > 0xFFFFFFFFu) throw HResultError(WINCODEC_ERR_IMAGESIZEOUTOFRANGE);
+        const RawBytes pixels = AllocateRaw(size);
+        ThrowIfFailed(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(size), pixels.get()));
+        encoded = EncodeBgrToJpeg(pixels.get(), stride, width, height, settings);
+    }
+    const std::span<const std::uint8_t> bytes(encoded.data.get(), encoded.size);
+    auto owner = std::make_shared<EncodedJpeg>(std::move(encoded));
+    auto layout = ParseJpegSegments(bytes);
     if (!layout) throw HResultError(WINCODEC_ERR_INTERNALERROR);
     JpegPicture picture;
     SplitHeader(layout->header, picture);
     picture.scans = layout->picture;
-    picture.owner = std::move(encoded);
+    picture.owner = std::move(owner);
     return picture;
 }
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <jpeglib.h>
 #include <memory>
+#include <vector>
 
 namespace pal::wic {
 
@@ -56,10 +57,18 @@ constexpr unsigned kRowsAtOnce = 16;
 
 } // namespace
 
-std::vector<std::uint8_t> DecodeJpegToBgr(std::span<const std::uint8_t> file, unsigned width, unsigned height)
+RawBytes AllocateRaw(std::size_t size)
+{
+    RawBytes bytes(static_cast<std::uint8_t*>(std::malloc(size != 0 ? size : 1)));
+    if (!bytes) throw std::bad_alloc();
+    return bytes;
+}
+
+BgrPixels DecodeJpegToBgr(std::span<const std::uint8_t> file, unsigned width, unsigned height)
 {
     const std::size_t stride = static_cast<std::size_t>(width) * 3;
-    std::vector<std::uint8_t> pixels(stride * height);
+    BgrPixels result{AllocateRaw(stride * height), stride, width, height};
+    std::uint8_t* const pixels = result.data.get();
     std::vector<std::uint8_t> cmyk(static_cast<std::size_t>(width) * 4 * kRowsAtOnce);
     jpeg_decompress_struct info{};
     ErrorJump errors{};
@@ -85,22 +94,22 @@ std::vector<std::uint8_t> DecodeJpegToBgr(std::span<const std::uint8_t> file, un
         const unsigned first = info.output_scanline;
         const unsigned want = std::min(kRowsAtOnce, height - first);
         for (unsigned i = 0; i < want; ++i)
-            rows[i] = fourComponents ? cmyk.data() + static_cast<std::size_t>(i) * width * 4
-                                     : pixels.data() + (first + i) * stride;
+            rows[i] =
+                fourComponents ? cmyk.data() + static_cast<std::size_t>(i) * width * 4 : pixels + (first + i) * stride;
         const unsigned got = jpeg_read_scanlines(&info, rows, want);
         if (got == 0) break;
         if (fourComponents) {
             for (unsigned i = 0; i < got; ++i)
-                CmykRowToBgr(rows[i], pixels.data() + (first + i) * stride, width, info.saw_Adobe_marker);
+                CmykRowToBgr(rows[i], pixels + (first + i) * stride, width, info.saw_Adobe_marker);
         }
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return pixels;
+    return result;
 }
 
-std::vector<std::uint8_t> EncodeBgrToJpeg(const std::uint8_t* pixels, std::size_t stride, unsigned width,
-                                          unsigned height, const JpegEncodeSettings& settings)
+EncodedJpeg EncodeBgrToJpeg(const std::uint8_t* pixels, std::size_t stride, unsigned width, unsigned height,
+                            const JpegEncodeSettings& settings)
 {
     std::vector<JSAMPROW> rows(height);
     for (unsigned y = 0; y < height; ++y)
@@ -109,11 +118,15 @@ std::vector<std::uint8_t> EncodeBgrToJpeg(const std::uint8_t* pixels, std::size_
     ErrorJump errors{};
     InstallErrorJump(errors);
     info.err = &errors.manager;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+    // Room for a typical picture from the start, so libjpeg seldom grows and copies it.
+    const std::size_t estimate = static_cast<std::size_t>(width) * height / 2 + 65536;
+    unsigned char* buffer = static_cast<unsigned char*>(std::malloc(estimate));
+    if (!buffer) throw std::bad_alloc();
+    unsigned long size = static_cast<unsigned long>(estimate);
+    // libjpeg leaves the buffer it was given to its owner when it outgrows it.
+    RawBytes given(buffer);
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&info);
-        std::free(buffer);
         throw HResultError(WINCODEC_ERR_INTERNALERROR);
     }
     jpeg_create_compress(&info);
@@ -133,8 +146,8 @@ std::vector<std::uint8_t> EncodeBgrToJpeg(const std::uint8_t* pixels, std::size_
         jpeg_write_scanlines(&info, rows.data() + info.next_scanline, height - info.next_scanline);
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    const std::unique_ptr<unsigned char, decltype(&std::free)> owned(buffer, &std::free);
-    return std::vector<std::uint8_t>(buffer, buffer + size);
+    if (buffer == given.get()) (void)given.release();
+    return EncodedJpeg{RawBytes(buffer), size};
 }
 
 } // namespace pal::wic

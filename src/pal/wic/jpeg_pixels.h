@@ -4,15 +4,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
-#include <vector>
 
 namespace pal::wic {
 
-// The whole picture, width * 3 bytes a row. Throws HResultError
-// (WINCODEC_ERR_BADIMAGE) when libjpeg cannot decode it or its size is not
-// the expected one.
-std::vector<std::uint8_t> DecodeJpegToBgr(std::span<const std::uint8_t> file, unsigned width, unsigned height);
+// Memory libjpeg or the codecs fill at once: never zeroed first, which for a
+// picture of millions of pixels costs as much as a good part of the encode.
+struct MallocFree {
+    void operator()(void* p) const noexcept { std::free(p); }
+};
+using RawBytes = std::unique_ptr<std::uint8_t[], MallocFree>;
+// Throws std::bad_alloc.
+RawBytes AllocateRaw(std::size_t size);
+
+struct BgrPixels {
+    RawBytes data;
+    std::size_t stride = 0; // width * 3
+    unsigned width = 0;
+    unsigned height = 0;
+};
+
+// The whole picture. Throws HResultError (WINCODEC_ERR_BADIMAGE) when libjpeg
+// cannot decode it or its size is not the expected one.
+BgrPixels DecodeJpegToBgr(std::span<const std::uint8_t> file, unsigned width, unsigned height);
 
 struct JpegEncodeSettings {
     int quality = 90;       // libjpeg's 1..100
@@ -20,8 +36,13 @@ struct JpegEncodeSettings {
     int lumaVertical = 2;
 };
 
+struct EncodedJpeg {
+    RawBytes data;
+    std::size_t size = 0;
+};
+
 // A baseline JFIF-less JPEG of the BGR pixels (SOI, tables, frame, scan).
-std::vector<std::uint8_t> EncodeBgrToJpeg(const std::uint8_t* pixels, std::size_t stride, unsigned width,
-                                          unsigned height, const JpegEncodeSettings& settings);
+EncodedJpeg EncodeBgrToJpeg(const std::uint8_t* pixels, std::size_t stride, unsigned width, unsigned height,
+                            const JpegEncodeSettings& settings);
 
 } // namespace pal::wic

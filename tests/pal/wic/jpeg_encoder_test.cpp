@@ -2,6 +2,7 @@
 // (the compressed picture byte for byte, new metadata around it), the
 // serialisation failure the caller retries on, and a fresh encode with the
 // options' quality and chroma subsampling.
+#include "pal/object.h"
 #include "pal/utf.h"
 #include "pal/wic/jpeg_segments.h"
 #include "pal/wic/photoshop_resources.h"
@@ -49,7 +50,121 @@ std::optional<std::vector<pal::wic::PhotoshopResource>> App13Resources(const Byt
     return std::nullopt;
 }
 
-class Encoder : public ImagingTest {};
+// A source of the host's kind (its scaler's output): BGR rows in memory, or
+// another pixel format it claims.
+class MemorySource : public pal::ComObjectRoot, public IWICBitmapSource {
+  public:
+    using Interfaces = pal::InterfaceList<IWICBitmapSource>;
+
+    MemorySource(UINT width, UINT height, WICPixelFormatGUID format) : width_(width), height_(height), format_(format)
+    {
+        for (UINT y = 0; y < height; ++y)
+            for (UINT x = 0; x < width; ++x)
+                pixels_.insert(pixels_.end(), {static_cast<std::uint8_t>(x * 8), static_cast<std::uint8_t>(y * 10),
+                                               static_cast<std::uint8_t>(200 - x * 4)});
+    }
+    const Bytes& Pixels() const { return pixels_; }
+
+    HRESULT STDMETHODCALLTYPE GetSize(UINT* width, UINT* height) override
+    {
+        *width = width_;
+        *height = height_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetPixelFormat(WICPixelFormatGUID* format) override
+    {
+        *format = format_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetResolution(double* x, double* y) override
+    {
+        *x = *y = 72;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CopyPalette(IWICPalette*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT stride, UINT size, BYTE* buffer) override
+    {
+        if (!rect || stride < static_cast<UINT>(rect->Width) * 3 ||
+            size < stride * (rect->Height - 1) + rect->Width * 3)
+            return E_INVALIDARG;
+        for (INT y = 0; y < rect->Height; ++y)
+            std::memcpy(buffer + y * stride, pixels_.data() + ((rect->Y + y) * width_ + rect->X) * 3, rect->Width * 3);
+        return S_OK;
+    }
+
+  private:
+    UINT width_;
+    UINT height_;
+    WICPixelFormatGUID format_;
+    Bytes pixels_;
+};
+
+class Encoder : public ImagingTest {
+  protected:
+    // The source written into a fresh frame of the given size, with options or without.
+    HRESULT WriteInto(IWICBitmapSource* source, UINT width, UINT height, bool withOptions, Bytes& out,
+                      WICRect* rect = nullptr)
+    {
+        ComPtr<IStream> target;
+        EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, target.ReleaseAndGetAddressOf()));
+        ComPtr<IWICBitmapEncoder> encoder;
+        EXPECT_EQ(S_OK, factory_->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.ReleaseAndGetAddressOf()));
+        EXPECT_EQ(S_OK, encoder->Initialize(target.Get(), WICBitmapEncoderNoCache));
+        ComPtr<IWICBitmapFrameEncode> frame;
+        ComPtr<IPropertyBag2> bag;
+        EXPECT_EQ(S_OK, encoder->CreateNewFrame(frame.ReleaseAndGetAddressOf(), bag.ReleaseAndGetAddressOf()));
+        EXPECT_EQ(S_OK, frame->Initialize(withOptions ? bag.Get() : nullptr));
+        EXPECT_EQ(S_OK, frame->SetSize(width, height));
+        const HRESULT hr = frame->WriteSource(source, rect);
+        if (SUCCEEDED(hr)) {
+            EXPECT_EQ(S_OK, frame->Commit());
+            EXPECT_EQ(S_OK, encoder->Commit());
+        }
+        out = StreamContents(target.Get());
+        return hr;
+    }
+};
+
+TEST_F(Encoder, AnotherSourcesPixelsAreCopiedAndEncoded)
+{
+    for (const bool withOptions : {false, true}) {
+        SCOPED_TRACE(withOptions ? "with options" : "without");
+        const ComPtr<IWICBitmapSource> source =
+            pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, GUID_WICPixelFormat24bppBGR);
+        Bytes out;
+        ASSERT_EQ(S_OK, WriteInto(source.Get(), 30, 20, withOptions, out));
+        const Bytes pixels = LibjpegBgr(out);
+        const Bytes& expected = static_cast<MemorySource*>(source.Get())->Pixels();
+        ASSERT_EQ(pixels.size(), expected.size());
+        long difference = 0;
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            difference += std::abs(pixels[i] - expected[i]);
+        EXPECT_LT(static_cast<double>(difference) / pixels.size(), 4.0);
+        EXPECT_EQ(ReadFrameFacts(out).densityX, 72u) << "the source's resolution, as none was set";
+    }
+
+    const ComPtr<IWICBitmapSource> source =
+        pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, GUID_WICPixelFormat24bppBGR);
+    Bytes out;
+    EXPECT_EQ(E_INVALIDARG, WriteInto(source.Get(), 31, 20, false, out)) << "one source fills the frame";
+    EXPECT_TRUE(out.empty());
+    const ComPtr<IWICBitmapSource> gray =
+        pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, GUID_WICPixelFormat8bppGray);
+    EXPECT_EQ(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT, WriteInto(gray.Get(), 30, 20, true, out));
+
+    // A part of a decoded frame, encoded from where the frame holds its pixels.
+    const Bytes file = MakeJpeg({});
+    const Bytes whole = LibjpegBgr(file);
+    WICRect part{8, 4, 16, 8};
+    ASSERT_EQ(S_OK, WriteInto(DecodeFrame(file).Get(), 16, 8, false, out, &part));
+    const Bytes pixels = LibjpegBgr(out);
+    ASSERT_EQ(pixels.size(), 16u * 8 * 3);
+    long difference = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16 * 3; ++x)
+            difference += std::abs(pixels[y * 48 + x] - whole[(4 + y) * 40 * 3 + 8 * 3 + x]);
+    EXPECT_LT(static_cast<double>(difference) / pixels.size(), 4.0);
+}
 
 TEST_F(Encoder, AnUnchangedFrameKeepsItsCompressedPictureAndGetsItsMetadataBack)
 {
