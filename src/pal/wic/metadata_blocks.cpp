@@ -34,6 +34,47 @@ void LockXmpToolkit(void* data, bool lock)
     throw HResultError(WINCODEC_ERR_PROPERTYUNEXPECTEDTYPE);
 }
 
+bool IsUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Latin1ToUtf8(const std::string& text)
+{
+    std::string utf8;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | byte >> 6);
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+// IPTC is written as UTF-8 (and says so); datasets that came without that
+// marker and are not UTF-8 were most likely written in Latin-1.
+void TakeIptcTextAsUtf8(Exiv2::IptcData& iptc)
+{
+    const auto marker = iptc.findKey(Exiv2::IptcKey("Iptc.Envelope.CharacterSet"));
+    if (marker != iptc.end() && marker->toString() == kIptcUtf8) return;
+    for (Exiv2::Iptcdatum& datum : iptc) {
+        if (datum.typeId() != Exiv2::string) continue;
+        const std::string text = datum.toString();
+        if (!IsUtf8(text)) datum.setValue(Latin1ToUtf8(text));
+    }
+}
+
 OwnedSegment WithSignature(std::uint8_t marker, std::string_view signature, std::span<const std::uint8_t> body)
 {
     if (signature.size() + body.size() > kMaxPayload) throw HResultError(WINCODEC_ERR_TOOMUCHMETADATA);
@@ -143,6 +184,7 @@ MetadataBlocks::App13Block& MetadataBlocks::ParsedApp13()
                 }
             }
         }
+        TakeIptcTextAsUtf8(iptc);
         app13_.resources = std::move(resources);
         app13_.iptc = std::move(iptc);
         app13_.parsed = true;

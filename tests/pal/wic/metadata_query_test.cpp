@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 namespace wic_test {
 namespace {
@@ -351,6 +352,70 @@ TEST_F(MetadataQuery, MalformedPathsAbsentItemsAndWrongValuesAreRefused)
     const Bytes out = Encode(MakeJpeg({}), how);
     EXPECT_EQ(CountSegments(out, 0xE1, ""), 0) << "nothing refused was written";
     EXPECT_EQ(CountSegments(out, 0xED, ""), 0);
+}
+
+TEST_F(MetadataQuery, IptcWithoutItsCharacterSetIsReadAsLatin1AndWrittenAsUtf8)
+{
+    Exiv2::IptcData iptc;
+    iptc["Iptc.Application2.City"] = "Z\xFCrich";
+    iptc["Iptc.Application2.Headline"] = "Grüße"; // already UTF-8: kept
+    PictureSpec spec;
+    spec.markers = {{JPEG_APP0 + 13, App13Payload(iptc, std::nullopt)}};
+    const Bytes source = MakeJpeg(spec);
+
+    ComPtr<IWICMetadataQueryReader> reader;
+    ASSERT_EQ(S_OK, DecodeFrame(source)->GetMetadataQueryReader(reader.ReleaseAndGetAddressOf()));
+    PROPVARIANT value{};
+    ASSERT_EQ(S_OK, reader->GetMetadataByName(W("/app13/irb/8bimiptc/iptc/City"), &value));
+    EXPECT_EQ(Describe(value), "LPWSTR Zürich");
+    PropVariantClear(&value);
+
+    Reencode how;
+    how.edit = [](IWICMetadataQueryWriter* writer) {
+        const TestValue source = TestValue::Wide("Reuters");
+        EXPECT_EQ(S_OK, writer->SetMetadataByName(W("/app13/irb/8bimiptc/iptc/Source"), source.Get()));
+    };
+    FileMetadata metadata = ReadWithExiv2(Encode(source, how));
+    EXPECT_EQ(Exiv2Text(metadata, "Iptc.Application2.City"), "Zürich");
+    EXPECT_EQ(Exiv2Text(metadata, "Iptc.Application2.Headline"), "Grüße");
+    EXPECT_EQ(Exiv2Text(metadata, "Iptc.Envelope.CharacterSet"), "\x1b%G");
+}
+
+// The component encodes on worker threads; exiv2's XMP toolkit is shared by all of them.
+TEST_F(MetadataQuery, FramesOnSeveralThreadsKeepTheirOwnMetadata)
+{
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 5;
+    const Bytes source = MakeJpeg({});
+    std::vector<std::string> failures(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            for (int round = 0; round < kRounds && failures[t].empty(); ++round) {
+                const std::string title = "thread " + std::to_string(t) + " round " + std::to_string(round);
+                Reencode how;
+                how.edit = [&](IWICMetadataQueryWriter* writer) {
+                    const TestValue value = TestValue::Wide(title);
+                    if (writer->SetMetadataByName(W("/xmp/dc:title"), value.Get()) != S_OK) failures[t] = "set";
+                };
+                HRESULT hr = S_OK;
+                const Bytes out = Encode(source, how, &hr);
+                ComPtr<IWICMetadataQueryReader> reader;
+                PROPVARIANT read{};
+                if (FAILED(hr) || FAILED(DecodeFrame(out)->GetMetadataQueryReader(reader.ReleaseAndGetAddressOf())) ||
+                    FAILED(reader->GetMetadataByName(W("/xmp/dc:title"), &read)) ||
+                    Describe(read) != "LPWSTR " + title)
+                    failures[t] = "read back " + Describe(read);
+                PropVariantClear(&read);
+            }
+            CoUninitialize();
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(failures[t], "") << "thread " << t;
 }
 
 } // namespace
