@@ -18,10 +18,12 @@ build: bootstrap
 test: build
 	@ctest --test-dir build --output-on-failure -j $(JOBS)
 
-# Benchmarks against the reference tools, with their ratios (BENCH_ARGS, e.g. --megabytes 64).
+# Benchmarks against the reference tools, with their ratios (BENCH_ARGS, e.g. --megabytes 64,
+# for the upload's).
 bench: build
 	@scripts/bootstrap.sh bench
 	@build/bin/upload_bench $(BENCH_ARGS)
+	@build/bin/imaging_bench
 
 demo: build
 	@scripts/demo.sh
