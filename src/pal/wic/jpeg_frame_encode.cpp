@@ -19,6 +19,7 @@
 #include "pal/wic/metadata_blocks.h"
 #include "pal/wic/stream_bytes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pal::wic {

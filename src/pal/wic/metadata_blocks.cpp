@@ -17,11 +17,12 @@ constexpr std::size_t kMaxPayload = 65533;
 // IPTC's coded character set record, 1:90, saying the datasets are UTF-8.
 constexpr const char* kIptcUtf8 = "\x1b%G";
 
-std::mutex g_xmpToolkitMutex;
+// Recursive: the toolkit may take it again from inside a call that holds it.
+std::recursive_mutex g_xmpToolkitMutex;
 
 void LockXmpToolkit(void* data, bool lock)
 {
-    auto* mutex = static_cast<std::mutex*>(data);
+    auto* mutex = static_cast<std::recursive_mutex*>(data);
     if (lock) {
         mutex->lock();
     } else {

@@ -321,6 +321,19 @@ TEST_F(Encoder, ACopiedBlockThatCannotBeParsedFailsWriteSourceAndWritesNothing)
         EXPECT_EQ(S_OK, writer->RemoveMetadataByName(W("/app1")));
     };
     EXPECT_FALSE(Encode(source, dropped).empty());
+
+    // The other failure of serialisation: a block too large for its segment.
+    Reencode tooMuch;
+    tooMuch.edit = [](IWICMetadataQueryWriter* writer) {
+        const pal::WideString text(70000, W('x'));
+        PROPVARIANT value{};
+        value.vt = VT_LPWSTR;
+        value.pwszVal = const_cast<LPWSTR>(text.c_str());
+        EXPECT_EQ(S_OK, writer->SetMetadataByName(W("/xmp/dc:description"), &value));
+    };
+    tooMuch.copyBlocks = false;
+    EXPECT_TRUE(Encode(source, tooMuch, &hr).empty());
+    EXPECT_EQ(hr, WINCODEC_ERR_TOOMUCHMETADATA);
 }
 
 TEST_F(Encoder, WithOptionsThePixelsAreEncodedAtTheQualityAndSubsamplingAsked)

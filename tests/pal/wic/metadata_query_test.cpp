@@ -404,8 +404,7 @@ TEST_F(MetadataQuery, FramesOnSeveralThreadsKeepTheirOwnMetadata)
                 ComPtr<IWICMetadataQueryReader> reader;
                 PROPVARIANT read{};
                 if (FAILED(hr) || FAILED(DecodeFrame(out)->GetMetadataQueryReader(reader.ReleaseAndGetAddressOf())) ||
-                    FAILED(reader->GetMetadataByName(W("/xmp/dc:title"), &read)) ||
-                    Describe(read) != "LPWSTR " + title)
+                    FAILED(reader->GetMetadataByName(W("/xmp/dc:title"), &read)) || Describe(read) != "LPWSTR " + title)
                     failures[t] = "read back " + Describe(read);
                 PropVariantClear(&read);
             }
