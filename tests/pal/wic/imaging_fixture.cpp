@@ -103,8 +103,6 @@ FrameFacts ReadFrameFacts(const Bytes& file)
 {
     Decompressor d(file);
     FrameFacts facts;
-    facts.width = d.info.image_width;
-    facts.height = d.info.image_height;
     facts.components = d.info.num_components;
     for (int c = 0; c < std::min(3, d.info.num_components); ++c) {
         facts.hSampling[c] = d.info.comp_info[c].h_samp_factor;
@@ -278,6 +276,11 @@ Bytes ImagingTest::Encode(const Bytes& source, const Reencode& how, HRESULT* wri
 {
     const ComPtr<IWICBitmapFrameDecode> frame = DecodeFrame(source);
     if (!frame) return {};
+    return EncodeFrom(frame.Get(), how, writeSource);
+}
+
+Bytes ImagingTest::EncodeFrom(IWICBitmapSource* source, const Reencode& how, HRESULT* writeSource)
+{
     ComPtr<IStream> target;
     EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, target.ReleaseAndGetAddressOf()));
     ComPtr<IWICBitmapEncoder> encoder;
@@ -289,7 +292,7 @@ Bytes ImagingTest::Encode(const Bytes& source, const Reencode& how, HRESULT* wri
     if (how.options) how.options(bag.Get());
     EXPECT_EQ(S_OK, output->Initialize(how.withOptions ? bag.Get() : nullptr));
     UINT width = 0, height = 0;
-    EXPECT_EQ(S_OK, frame->GetSize(&width, &height));
+    EXPECT_EQ(S_OK, source->GetSize(&width, &height));
     if (how.size) std::tie(width, height) = *how.size;
     EXPECT_EQ(S_OK, output->SetSize(width, height));
     if (how.dpi) {
@@ -301,11 +304,11 @@ Bytes ImagingTest::Encode(const Bytes& source, const Reencode& how, HRESULT* wri
         auto contexts = how.colorContexts;
         EXPECT_EQ(S_OK, output->SetColorContexts(static_cast<UINT>(contexts.size()), contexts.data()));
     }
-    if (how.copyBlocks) {
+    ComPtr<IWICMetadataBlockReader> blockReader;
+    if (how.copyBlocks &&
+        SUCCEEDED(source->QueryInterface(IID_IWICMetadataBlockReader, blockReader.ReleaseAndGetVoidAddress()))) {
         ComPtr<IWICMetadataBlockWriter> blockWriter;
-        ComPtr<IWICMetadataBlockReader> blockReader;
         EXPECT_EQ(S_OK, output.As(blockWriter));
-        EXPECT_EQ(S_OK, frame.As(blockReader));
         EXPECT_EQ(S_OK, blockWriter->InitializeFromBlockReader(blockReader.Get()));
     }
     if (how.edit) {
@@ -313,7 +316,8 @@ Bytes ImagingTest::Encode(const Bytes& source, const Reencode& how, HRESULT* wri
         EXPECT_EQ(S_OK, output->GetMetadataQueryWriter(writer.ReleaseAndGetAddressOf()));
         how.edit(writer.Get());
     }
-    const HRESULT hr = output->WriteSource(frame.Get(), nullptr);
+    WICRect rect = how.rect.value_or(WICRect{});
+    const HRESULT hr = output->WriteSource(source, how.rect ? &rect : nullptr);
     if (writeSource) {
         *writeSource = hr;
     } else {

@@ -40,8 +40,6 @@ Bytes MakeJpeg(const PictureSpec& spec);
 Bytes LibjpegBgr(const Bytes& file);
 
 struct FrameFacts {
-    unsigned width = 0;
-    unsigned height = 0;
     int components = 0;
     int hSampling[3] = {};
     int vSampling[3] = {};
@@ -97,11 +95,14 @@ class ImagingTest : public testing_support::PrefixTest {
         std::function<void(IWICMetadataQueryWriter*)> edit;
         std::optional<std::pair<double, double>> dpi;
         std::vector<IWICColorContext*> colorContexts;
-        std::optional<std::pair<UINT, UINT>> size;
+        std::optional<std::pair<UINT, UINT>> size; // the source's unless given
+        std::optional<WICRect> rect;
     };
     // The source decoded and written into a JPEG encoder as the component
     // does; the WriteSource result in *writeSource, the file (empty unless committed) returned.
     Bytes Encode(const Bytes& source, const Reencode& how, HRESULT* writeSource = nullptr);
+    // The same for any source; its blocks are copied when it has a block reader.
+    Bytes EncodeFrom(IWICBitmapSource* source, const Reencode& how, HRESULT* writeSource = nullptr);
 
     ComPtr<IWICImagingFactory> factory_;
 };

@@ -99,71 +99,51 @@ class MemorySource : public pal::ComObjectRoot, public IWICBitmapSource {
     Bytes pixels_;
 };
 
-class Encoder : public ImagingTest {
-  protected:
-    // The source written into a fresh frame of the given size, with options or without.
-    HRESULT WriteInto(IWICBitmapSource* source, UINT width, UINT height, bool withOptions, Bytes& out,
-                      WICRect* rect = nullptr)
-    {
-        ComPtr<IStream> target;
-        EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, target.ReleaseAndGetAddressOf()));
-        ComPtr<IWICBitmapEncoder> encoder;
-        EXPECT_EQ(S_OK, factory_->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.ReleaseAndGetAddressOf()));
-        EXPECT_EQ(S_OK, encoder->Initialize(target.Get(), WICBitmapEncoderNoCache));
-        ComPtr<IWICBitmapFrameEncode> frame;
-        ComPtr<IPropertyBag2> bag;
-        EXPECT_EQ(S_OK, encoder->CreateNewFrame(frame.ReleaseAndGetAddressOf(), bag.ReleaseAndGetAddressOf()));
-        EXPECT_EQ(S_OK, frame->Initialize(withOptions ? bag.Get() : nullptr));
-        EXPECT_EQ(S_OK, frame->SetSize(width, height));
-        const HRESULT hr = frame->WriteSource(source, rect);
-        if (SUCCEEDED(hr)) {
-            EXPECT_EQ(S_OK, frame->Commit());
-            EXPECT_EQ(S_OK, encoder->Commit());
-        }
-        out = StreamContents(target.Get());
-        return hr;
-    }
-};
+class Encoder : public ImagingTest {};
 
 TEST_F(Encoder, AnotherSourcesPixelsAreCopiedAndEncoded)
 {
+    const auto memorySource = [](WICPixelFormatGUID format) {
+        return pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, format);
+    };
+    const auto meanDifference = [](const Bytes& a, const Bytes& b) {
+        long difference = 0;
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+            difference += std::abs(a[i] - b[i]);
+        return static_cast<double>(difference) / static_cast<double>(a.size());
+    };
     for (const bool withOptions : {false, true}) {
         SCOPED_TRACE(withOptions ? "with options" : "without");
-        const ComPtr<IWICBitmapSource> source =
-            pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, GUID_WICPixelFormat24bppBGR);
-        Bytes out;
-        ASSERT_EQ(S_OK, WriteInto(source.Get(), 30, 20, withOptions, out));
-        const Bytes pixels = LibjpegBgr(out);
+        const auto source = memorySource(GUID_WICPixelFormat24bppBGR);
+        Reencode how;
+        how.withOptions = withOptions;
+        const Bytes out = EncodeFrom(source.Get(), how);
         const Bytes& expected = static_cast<MemorySource*>(source.Get())->Pixels();
-        ASSERT_EQ(pixels.size(), expected.size());
-        long difference = 0;
-        for (std::size_t i = 0; i < pixels.size(); ++i)
-            difference += std::abs(pixels[i] - expected[i]);
-        EXPECT_LT(static_cast<double>(difference) / pixels.size(), 4.0);
+        ASSERT_EQ(LibjpegBgr(out).size(), expected.size());
+        EXPECT_LT(meanDifference(LibjpegBgr(out), expected), 4.0);
         EXPECT_EQ(ReadFrameFacts(out).densityX, 72u) << "the source's resolution, as none was set";
     }
 
-    const ComPtr<IWICBitmapSource> source =
-        pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, GUID_WICPixelFormat24bppBGR);
-    Bytes out;
-    EXPECT_EQ(E_INVALIDARG, WriteInto(source.Get(), 31, 20, false, out)) << "one source fills the frame";
-    EXPECT_TRUE(out.empty());
-    const ComPtr<IWICBitmapSource> gray =
-        pal::MakeComObject<MemorySource, IWICBitmapSource>(30u, 20u, GUID_WICPixelFormat8bppGray);
-    EXPECT_EQ(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT, WriteInto(gray.Get(), 30, 20, true, out));
+    HRESULT hr = S_OK;
+    Reencode wider;
+    wider.size = std::pair(31u, 20u);
+    EXPECT_TRUE(EncodeFrom(memorySource(GUID_WICPixelFormat24bppBGR).Get(), wider, &hr).empty());
+    EXPECT_EQ(hr, E_INVALIDARG) << "one source fills the frame";
+    EXPECT_TRUE(EncodeFrom(memorySource(GUID_WICPixelFormat8bppGray).Get(), {}, &hr).empty());
+    EXPECT_EQ(hr, WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT);
 
     // A part of a decoded frame, encoded from where the frame holds its pixels.
     const Bytes file = MakeJpeg({});
     const Bytes whole = LibjpegBgr(file);
-    WICRect part{8, 4, 16, 8};
-    ASSERT_EQ(S_OK, WriteInto(DecodeFrame(file).Get(), 16, 8, false, out, &part));
-    const Bytes pixels = LibjpegBgr(out);
-    ASSERT_EQ(pixels.size(), 16u * 8 * 3);
-    long difference = 0;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16 * 3; ++x)
-            difference += std::abs(pixels[y * 48 + x] - whole[(4 + y) * 40 * 3 + 8 * 3 + x]);
-    EXPECT_LT(static_cast<double>(difference) / pixels.size(), 4.0);
+    Reencode part;
+    part.size = std::pair(16u, 8u);
+    part.rect = WICRect{8, 4, 16, 8};
+    const Bytes out = Encode(file, part);
+    Bytes expected;
+    for (int y = 4; y < 12; ++y)
+        expected.insert(expected.end(), whole.begin() + (y * 40 + 8) * 3, whole.begin() + (y * 40 + 24) * 3);
+    ASSERT_EQ(LibjpegBgr(out).size(), expected.size());
+    EXPECT_LT(meanDifference(LibjpegBgr(out), expected), 4.0);
 }
 
 TEST_F(Encoder, AnUnchangedFrameKeepsItsCompressedPictureAndGetsItsMetadataBack)
