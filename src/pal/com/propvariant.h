@@ -16,9 +16,17 @@ struct CAUI {
     ULONG cElems;
     USHORT* pElems;
 };
+struct CAI {
+    ULONG cElems;
+    SHORT* pElems;
+};
 struct CAUL {
     ULONG cElems;
     ULONG* pElems;
+};
+struct CAL {
+    ULONG cElems;
+    LONG* pElems;
 };
 struct CAUH {
     ULONG cElems;
@@ -65,7 +73,9 @@ struct PROPVARIANT {
         LPWSTR pwszVal;
         IUnknown* punkVal;
         CAUB caub;
+        CAI cai;
         CAUI caui;
+        CAL cal;
         CAUL caul;
         CAUH cauh;
         CAH cah;

@@ -26,6 +26,19 @@ struct JpegSegment {
     bool IsPicture() const noexcept;
 };
 
+// A segment that holds its own bytes, for segments made or kept past the life
+// of the file they came from.
+struct OwnedSegment {
+    std::uint8_t marker = 0;
+    std::vector<std::uint8_t> payload;
+
+    static OwnedSegment CopyOf(const JpegSegment& segment)
+    {
+        return {segment.marker, {segment.payload.begin(), segment.payload.end()}};
+    }
+    JpegSegment View() const noexcept { return {marker, payload}; }
+};
+
 struct JpegLayout {
     std::vector<JpegSegment> header;       // between SOI and the first SOS, in file order
     std::span<const std::uint8_t> picture; // from the first SOS marker to the end of the file
