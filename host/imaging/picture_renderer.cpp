@@ -38,43 +38,47 @@ Resolution ResolutionOf(VipsImage* image)
 
 VipsImagePtr Thumbnail(const std::filesystem::path& path, unsigned target, bool upright, bool toSrgb)
 {
-    VipsImage* out = nullptr;
     const int width = static_cast<int>(target);
+    const gboolean noRotate = upright ? FALSE : TRUE;
     // The fallback profiles stay unset: a picture without a profile is taken
     // as sRGB and left alone.
-    const int status = toSrgb ? vips_thumbnail(path.c_str(), &out, width, "height", width, "size", VIPS_SIZE_DOWN,
-                                               "no_rotate", !upright, "export_profile", "srgb", nullptr)
-                              : vips_thumbnail(path.c_str(), &out, width, "height", width, "size", VIPS_SIZE_DOWN,
-                                               "no_rotate", !upright, nullptr);
-    return TakeVipsResult(status, out);
+    return RunVips([&](VipsImage** out) {
+        return toSrgb ? vips_thumbnail(path.c_str(), out, width, "height", width, "size", VIPS_SIZE_DOWN, "no_rotate",
+                                       noRotate, "export_profile", "srgb", nullptr)
+                      : vips_thumbnail(path.c_str(), out, width, "height", width, "size", VIPS_SIZE_DOWN, "no_rotate",
+                                       noRotate, nullptr);
+    });
 }
 
 VipsImagePtr ThumbnailOf(VipsImage* image, unsigned target)
 {
-    VipsImage* out = nullptr;
     const int width = static_cast<int>(target);
-    return TakeVipsResult(
-        vips_thumbnail_image(image, &out, width, "height", width, "size", VIPS_SIZE_DOWN, "no_rotate", TRUE, nullptr),
-        out);
+    return RunVips([&](VipsImage** out) {
+        return vips_thumbnail_image(image, out, width, "height", width, "size", VIPS_SIZE_DOWN, "no_rotate", TRUE,
+                                    nullptr);
+    });
 }
 
 // Gray, 16-bit and alpha pictures become three 8-bit bands, alpha laid over white.
+struct ArrayUnref {
+    void operator()(VipsArrayDouble* array) const noexcept { vips_area_unref(VIPS_AREA(array)); }
+};
+
 VipsImagePtr ToEightBitRgb(VipsImagePtr image)
 {
-    VipsImage* out = nullptr;
     if (image->Bands < 3 || image->BandFmt != VIPS_FORMAT_UCHAR) {
-        image = TakeVipsResult(vips_colourspace(image.get(), &out, VIPS_INTERPRETATION_sRGB, nullptr), out);
+        image = RunVips(
+            [&](VipsImage** out) { return vips_colourspace(image.get(), out, VIPS_INTERPRETATION_sRGB, nullptr); });
     }
     if (vips_image_hasalpha(image.get())) {
-        VipsArrayDouble* white = vips_array_double_newv(3, double{kOpaqueWhite}, double{kOpaqueWhite},
-                                                        double{kOpaqueWhite});
-        const int status = vips_flatten(image.get(), &out, "background", white, nullptr);
-        vips_area_unref(VIPS_AREA(white));
-        image = TakeVipsResult(status, out);
+        const std::unique_ptr<VipsArrayDouble, ArrayUnref> white(
+            vips_array_double_newv(3, double{kOpaqueWhite}, double{kOpaqueWhite}, double{kOpaqueWhite}));
+        image = RunVips([&](VipsImage** out) { return vips_flatten(image.get(), out, "background", white.get(), nullptr); });
     }
-    if (image->Bands > 3) image = TakeVipsResult(vips_extract_band(image.get(), &out, 0, "n", 3, nullptr), out);
+    if (image->Bands > 3)
+        image = RunVips([&](VipsImage** out) { return vips_extract_band(image.get(), out, 0, "n", 3, nullptr); });
     if (image->BandFmt != VIPS_FORMAT_UCHAR)
-        image = TakeVipsResult(vips_cast(image.get(), &out, VIPS_FORMAT_UCHAR, nullptr), out);
+        image = RunVips([&](VipsImage** out) { return vips_cast(image.get(), out, VIPS_FORMAT_UCHAR, nullptr); });
     return image;
 }
 
@@ -115,8 +119,7 @@ pal::ComPtr<IWICBitmapSource> RenderPicture(const std::filesystem::path& path, P
         return ToBitmap(std::move(image), {});
     }
     // The header alone: its size, whether it carries a profile and its resolution.
-    VipsImage* header = nullptr;
-    header = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    VipsImage* header = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
     const VipsImagePtr opened = TakeVipsResult(header ? 0 : -1, header);
     const Resolution resolution = ResolutionOf(opened.get());
     const bool hasProfile = vips_image_get_typeof(opened.get(), VIPS_META_ICC_NAME) != 0;

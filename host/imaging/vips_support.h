@@ -16,8 +16,14 @@ using VipsImagePtr = std::unique_ptr<VipsImage, VipsObjectUnref>;
 // Starts libvips on first use; safe from any thread. Throws E_FAIL when it cannot start.
 void EnsureVips();
 
-// Takes the image an operation wrote through its out-parameter, or throws
-// WINCODEC_ERR_BADIMAGE (the operation's message is dropped) when status says it failed.
+// Runs operation(VipsImage** out) and takes the image it made, or throws
+// WINCODEC_ERR_BADIMAGE (its message is dropped) when it fails.
 VipsImagePtr TakeVipsResult(int status, VipsImage* result);
+template <typename Operation> VipsImagePtr RunVips(Operation&& operation)
+{
+    VipsImage* out = nullptr;
+    const int status = operation(&out);
+    return TakeVipsResult(status, out);
+}
 
 } // namespace host::imaging
