@@ -41,10 +41,9 @@ std::optional<std::string> ExifText(const Exiv2::ExifData& exif, const char* key
 {
     const auto it = exif.findKey(Exiv2::ExifKey(key));
     if (it == exif.end()) return std::nullopt;
-    if (it->typeId() == Exiv2::comment) {
-        const auto* comment = dynamic_cast<const Exiv2::CommentValue*>(&it->value());
-        return comment ? NonEmpty(comment->comment()) : std::nullopt;
-    }
+    // A user comment's value says its type is undefined; only its class tells.
+    if (const auto* comment = dynamic_cast<const Exiv2::CommentValue*>(&it->value()))
+        return NonEmpty(comment->comment());
     return NonEmpty(it->toString());
 }
 
@@ -218,8 +217,11 @@ void ReadXmpGroup(const Exiv2::ExifData& exif, const Exiv2::XmpData& xmp, HostIm
 void ReadIptcHeader(const Exiv2::IptcData& iptc, HostIptcBlock& block)
 {
     const auto find = [&](const char* key) { return iptc.findKey(Exiv2::IptcKey(key)); };
-    if (const auto it = find("Iptc.Application2.Urgency"); it != iptc.end() && it->count() > 0)
-        block.header6 = Clamped(it->toLong(0), 0, 9);
+    // Urgency is a one-digit text; its numeric view would be the digit's code.
+    if (const auto it = find("Iptc.Application2.Urgency"); it != iptc.end()) {
+        const std::string digit = it->toString();
+        if (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') block.header6 = static_cast<SHORT>(digit[0] - '0');
+    }
     if (const auto it = find("Iptc.Application2.DateCreated"); it != iptc.end()) {
         if (const auto* date = dynamic_cast<const Exiv2::DateValue*>(&it->value())) {
             const Exiv2::DateValue::Date& d = date->getDate();
