@@ -12,7 +12,7 @@ constexpr HRESULT kPaletteUnavailable = HR(0x88982F45);
 
 } // namespace
 
-BgrBitmap::BgrBitmap(UINT width, UINT height, std::vector<std::uint8_t> pixels, double dpiX, double dpiY)
+BgrBitmap::BgrBitmap(UINT width, UINT height, PixelBuffer pixels, double dpiX, double dpiY)
     : width_(width), height_(height), pixels_(std::move(pixels)), dpiX_(dpiX), dpiY_(dpiY)
 {
 }
@@ -61,7 +61,7 @@ HRESULT BgrBitmap::CopyPixels(const WICRect* prc, UINT cbStride, UINT cbBufferSi
     const std::uint64_t needed = std::uint64_t{cbStride} * static_cast<UINT>(rect.Height - 1) + rowBytes;
     if (cbBufferSize < needed) return WINCODEC_ERR_INSUFFICIENTBUFFER;
     const std::size_t sourceStride = std::size_t{kBytesPerPixel} * width_;
-    const std::uint8_t* source = pixels_.data() + static_cast<std::size_t>(rect.Y) * sourceStride +
+    const std::uint8_t* source = pixels_.get() + static_cast<std::size_t>(rect.Y) * sourceStride +
                                  std::size_t{kBytesPerPixel} * static_cast<UINT>(rect.X);
     for (INT row = 0; row < rect.Height; ++row)
         std::memcpy(pbBuffer + std::size_t{cbStride} * static_cast<UINT>(row), source + sourceStride * static_cast<UINT>(row),

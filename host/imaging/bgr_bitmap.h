@@ -5,17 +5,21 @@
 #include "pal/object.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 #include <wincodec.h>
 
 namespace host::imaging {
+
+// Pixel memory with the function that gives it back (libvips hands out
+// g_malloc'ed buffers, which the bitmap keeps rather than copies).
+using PixelBuffer = std::unique_ptr<std::uint8_t[], void (*)(std::uint8_t*)>;
 
 class BgrBitmap : public pal::ComObjectRoot, public IWICBitmapSource {
   public:
     using Interfaces = pal::InterfaceList<IWICBitmapSource>;
 
     // pixels holds height rows of width * 3 bytes, blue first; dpi 0 means the file had none.
-    BgrBitmap(UINT width, UINT height, std::vector<std::uint8_t> pixels, double dpiX, double dpiY);
+    BgrBitmap(UINT width, UINT height, PixelBuffer pixels, double dpiX, double dpiY);
 
     HRESULT STDMETHODCALLTYPE GetSize(UINT* puiWidth, UINT* puiHeight) override;
     HRESULT STDMETHODCALLTYPE GetPixelFormat(WICPixelFormatGUID* pPixelFormat) override;
@@ -27,7 +31,7 @@ class BgrBitmap : public pal::ComObjectRoot, public IWICBitmapSource {
   private:
     UINT width_;
     UINT height_;
-    std::vector<std::uint8_t> pixels_;
+    PixelBuffer pixels_;
     double dpiX_;
     double dpiY_;
 };

@@ -9,8 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <vector>
+#include <utility>
 
 namespace host::imaging {
 
@@ -24,10 +23,6 @@ struct Resolution {
     double dpiY = 0;
 };
 
-struct GFreeDeleter {
-    void operator()(void* memory) const noexcept { g_free(memory); }
-};
-
 // libvips reports a default resolution for files without one; only a loader
 // that found a unit in the file records it.
 Resolution ResolutionOf(VipsImage* image)
@@ -36,17 +31,35 @@ Resolution ResolutionOf(VipsImage* image)
     return {image->Xres * kMillimetresPerInch, image->Yres * kMillimetresPerInch};
 }
 
+struct Header {
+    Resolution resolution;
+    bool hasProfile = false;
+    unsigned longSide = 0;
+};
+
+// The header alone (libvips reads no pixels for it), closed before the
+// thumbnail opens the file again.
+Header ReadHeader(const std::filesystem::path& path)
+{
+    const VipsSourcePtr source = OpenVipsSource(path.c_str());
+    VipsImage* opened = vips_image_new_from_source(source.get(), "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    const VipsImagePtr image = TakeVipsResult(opened ? 0 : -1, opened);
+    return {ResolutionOf(image.get()), vips_image_get_typeof(image.get(), VIPS_META_ICC_NAME) != 0,
+            static_cast<unsigned>(std::max(image->Xsize, image->Ysize))};
+}
+
 VipsImagePtr Thumbnail(const std::filesystem::path& path, unsigned target, bool upright, bool toSrgb)
 {
     const int width = static_cast<int>(target);
     const gboolean noRotate = upright ? FALSE : TRUE;
     // The fallback profiles stay unset: a picture without a profile is taken
     // as sRGB and left alone.
+    const VipsSourcePtr source = OpenVipsSource(path.c_str());
     return RunVips([&](VipsImage** out) {
-        return toSrgb ? vips_thumbnail(path.c_str(), out, width, "height", width, "size", VIPS_SIZE_DOWN, "no_rotate",
-                                       noRotate, "export_profile", "srgb", nullptr)
-                      : vips_thumbnail(path.c_str(), out, width, "height", width, "size", VIPS_SIZE_DOWN, "no_rotate",
-                                       noRotate, nullptr);
+        return toSrgb ? vips_thumbnail_source(source.get(), out, width, "height", width, "size", VIPS_SIZE_DOWN,
+                                              "no_rotate", noRotate, "export_profile", "srgb", nullptr)
+                      : vips_thumbnail_source(source.get(), out, width, "height", width, "size", VIPS_SIZE_DOWN,
+                                              "no_rotate", noRotate, nullptr);
     });
 }
 
@@ -86,20 +99,17 @@ pal::ComPtr<IWICBitmapSource> ToBitmap(VipsImagePtr image, Resolution resolution
 {
     image = ToEightBitRgb(std::move(image));
     size_t size = 0;
-    std::unique_ptr<void, GFreeDeleter> memory(vips_image_write_to_memory(image.get(), &size));
-    if (!memory) {
+    PixelBuffer pixels(static_cast<std::uint8_t*>(vips_image_write_to_memory(image.get(), &size)),
+                       [](std::uint8_t* memory) { g_free(memory); });
+    if (!pixels) {
         vips_error_clear();
         throw pal::HResultError(WINCODEC_ERR_BADIMAGE);
     }
     const UINT width = static_cast<UINT>(vips_image_get_width(image.get()));
     const UINT height = static_cast<UINT>(vips_image_get_height(image.get()));
-    std::vector<std::uint8_t> pixels(size);
-    const auto* rgb = static_cast<const std::uint8_t*>(memory.get());
-    for (std::size_t i = 0; i + 2 < size; i += 3) {
-        pixels[i] = rgb[i + 2];
-        pixels[i + 1] = rgb[i + 1];
-        pixels[i + 2] = rgb[i];
-    }
+    image.reset();
+    std::uint8_t* const bytes = pixels.get();
+    for (std::size_t i = 0; i + 2 < size; i += 3) std::swap(bytes[i], bytes[i + 2]); // RGB to BGR in place
     return pal::MakeComObject<BgrBitmap, IWICBitmapSource>(width, height, std::move(pixels), resolution.dpiX,
                                                           resolution.dpiY);
 }
@@ -118,15 +128,10 @@ pal::ComPtr<IWICBitmapSource> RenderPicture(const std::filesystem::path& path, P
         if (longEdge != 0) image = ThumbnailOf(image.get(), longEdge);
         return ToBitmap(std::move(image), {});
     }
-    // The header alone: its size, whether it carries a profile and its resolution.
-    VipsImage* header = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
-    const VipsImagePtr opened = TakeVipsResult(header ? 0 : -1, header);
-    const Resolution resolution = ResolutionOf(opened.get());
-    const bool hasProfile = vips_image_get_typeof(opened.get(), VIPS_META_ICC_NAME) != 0;
-    const unsigned longSide = static_cast<unsigned>(std::max(opened->Xsize, opened->Ysize));
-    const unsigned target = longEdge == 0 ? longSide : std::min(longEdge, longSide);
-    const bool toSrgb = (flags & RENDER_CONVERT_TO_SRGB) != 0 && hasProfile;
-    return ToBitmap(Thumbnail(path, target, upright, toSrgb), resolution);
+    const Header header = ReadHeader(path);
+    const unsigned target = longEdge == 0 ? header.longSide : std::min(longEdge, header.longSide);
+    const bool toSrgb = (flags & RENDER_CONVERT_TO_SRGB) != 0 && header.hasProfile;
+    return ToBitmap(Thumbnail(path, target, upright, toSrgb), header.resolution);
 }
 
 } // namespace host::imaging

@@ -39,6 +39,16 @@ void EnsureVips()
     if (!started) throw pal::HResultError(E_FAIL);
 }
 
+VipsSourcePtr OpenVipsSource(const char* path)
+{
+    VipsSourcePtr source(vips_source_new_from_file(path));
+    if (!source) {
+        vips_error_clear();
+        throw pal::HResultError(WINCODEC_ERR_STREAMREAD);
+    }
+    return source;
+}
+
 VipsImagePtr TakeVipsResult(int status, VipsImage* result)
 {
     VipsImagePtr owned(result);

@@ -9,9 +9,14 @@
 namespace host::imaging {
 
 struct VipsObjectUnref {
-    void operator()(VipsImage* image) const noexcept { g_object_unref(image); }
+    void operator()(void* object) const noexcept { g_object_unref(object); }
 };
 using VipsImagePtr = std::unique_ptr<VipsImage, VipsObjectUnref>;
+using VipsSourcePtr = std::unique_ptr<VipsSource, VipsObjectUnref>;
+
+// A source reading the file as it is named: libvips would read options out of
+// brackets in a file name ("photo[1].jpg"), a source takes the name as it is.
+VipsSourcePtr OpenVipsSource(const char* path);
 
 // Starts libvips on first use; safe from any thread. Throws E_FAIL when it cannot start.
 void EnsureVips();

@@ -93,7 +93,7 @@ TEST_F(RenderImage, EachFamilyDecodesToItsSizeAndPixels)
     test_pictures::JpegOptions jpeg;
     const Case cases[] = {
         {test_pictures::WriteJpeg(In("a.jpg"), jpeg), gradient, 6},
-        {test_pictures::WriteJpeg(In("b.JPEG"), jpeg), gradient, 6},
+        {test_pictures::WriteJpeg(In("b[1].JPEG"), jpeg), gradient, 6}, // brackets are part of the name
         {test_pictures::WritePng(In("c.png"), kWidth, kHeight), gradient, 0},
         {test_pictures::WritePng(In("gray.png"), kWidth, kHeight, Channels::Gray), gray, 0},
         {test_pictures::WritePng(In("alpha.png"), kWidth, kHeight, Channels::RgbAlpha), halfWhite, 0},
