@@ -136,6 +136,17 @@ TEST_F(RenderImage, OrientationSixTurnsThePictureOnlyWithTheFlag)
     ASSERT_EQ(32u, asStored.height);
     EXPECT_LE(Distance(stored(0, 0), asStored.At(0, 0)), 6);
     EXPECT_LE(Distance(stored(63, 31), asStored.At(63, 31)), 6);
+
+    // A raw's flip is LibRaw's to read, under the same flag.
+    const auto dng = test_pictures::WriteDng(In("turned.dng"), 64, 32, 6);
+    const Decoded uprightRaw = Decode(dng, 0, RENDER_ROTATE_BY_ORIENTATION);
+    ASSERT_EQ(32u, uprightRaw.width);
+    ASSERT_EQ(64u, uprightRaw.height);
+    EXPECT_LE(Distance(stored(0, 0), uprightRaw.At(31, 0)), 6);
+    EXPECT_LE(Distance(stored(0, 31), uprightRaw.At(0, 0)), 6);
+    const Decoded storedRaw = Decode(dng, 0, 0);
+    ASSERT_EQ(64u, storedRaw.width);
+    EXPECT_LE(Distance(stored(63, 31), storedRaw.At(63, 31)), 6);
 }
 
 TEST_F(RenderImage, AdobeRgbBecomesSrgbWithTheFlagAndSrgbStaysAsItIs)

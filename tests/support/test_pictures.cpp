@@ -234,7 +234,7 @@ std::filesystem::path WriteTiff(const std::filesystem::path& file, int width, in
     return file;
 }
 
-std::filesystem::path WriteDng(const std::filesystem::path& file, int width, int height)
+std::filesystem::path WriteDng(const std::filesystem::path& file, int width, int height, int orientation)
 {
     constexpr std::uint16_t kLinearRaw = 34892;
     constexpr std::uint16_t kD65 = 21;
@@ -258,7 +258,7 @@ std::filesystem::path WriteDng(const std::filesystem::path& file, int width, int
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(height));
-    TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, static_cast<std::uint16_t>(orientation));
     TIFFSetField(t, TIFFTAG_MAKE, kMake);
     TIFFSetField(t, TIFFTAG_MODEL, kModel);
     TIFFSetField(t, TIFFTAG_DNGVERSION, kVersion);

@@ -81,8 +81,8 @@ std::filesystem::path WriteGif(const std::filesystem::path& file, int width, int
 // 8-bit RGB TIFF with the gradient at dpi.
 std::filesystem::path WriteTiff(const std::filesystem::path& file, int width, int height, double dpi = 300);
 // A linear DNG (16-bit LinearRaw, neutral white balance, camera space = linear
-// sRGB) whose developed sRGB pixels are the gradient.
-std::filesystem::path WriteDng(const std::filesystem::path& file, int width, int height);
+// sRGB) whose developed sRGB pixels are the gradient, stored with the TIFF orientation given.
+std::filesystem::path WriteDng(const std::filesystem::path& file, int width, int height, int orientation = 1);
 
 // An Adobe RGB (1998) ICC profile (D65, gamma 563/256), built with lcms2.
 std::vector<std::uint8_t> AdobeRgbProfile();
