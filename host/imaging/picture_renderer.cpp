@@ -2,6 +2,7 @@
 
 #include "contract/host_interfaces.h"
 #include "host/imaging/bgr_bitmap.h"
+#include "host/imaging/file_resolution.h"
 #include "host/imaging/raw_decoder.h"
 #include "host/imaging/vips_support.h"
 #include "pal/hresult_error.h"
@@ -15,24 +16,9 @@ namespace host::imaging {
 
 namespace {
 
-constexpr double kMillimetresPerInch = 25.4;
 constexpr int kOpaqueWhite = 255;
 
-struct Resolution {
-    double dpiX = 0;
-    double dpiY = 0;
-};
-
-// libvips reports a default resolution for files without one; only a loader
-// that found a unit in the file records it.
-Resolution ResolutionOf(VipsImage* image)
-{
-    if (vips_image_get_typeof(image, VIPS_META_RESOLUTION_UNIT) == 0) return {};
-    return {image->Xres * kMillimetresPerInch, image->Yres * kMillimetresPerInch};
-}
-
 struct Header {
-    Resolution resolution;
     bool hasProfile = false;
     unsigned longSide = 0;
 };
@@ -44,7 +30,7 @@ Header ReadHeader(const std::filesystem::path& path)
     const VipsSourcePtr source = OpenVipsSource(path.c_str());
     VipsImage* opened = vips_image_new_from_source(source.get(), "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
     const VipsImagePtr image = TakeVipsResult(opened ? 0 : -1, opened);
-    return {ResolutionOf(image.get()), vips_image_get_typeof(image.get(), VIPS_META_ICC_NAME) != 0,
+    return {vips_image_get_typeof(image.get(), VIPS_META_ICC_NAME) != 0,
             static_cast<unsigned>(std::max(image->Xsize, image->Ysize))};
 }
 
@@ -131,7 +117,7 @@ pal::ComPtr<IWICBitmapSource> RenderPicture(const std::filesystem::path& path, P
     const Header header = ReadHeader(path);
     const unsigned target = longEdge == 0 ? header.longSide : std::min(longEdge, header.longSide);
     const bool toSrgb = (flags & RENDER_CONVERT_TO_SRGB) != 0 && header.hasProfile;
-    return ToBitmap(Thumbnail(path, target, upright, toSrgb), header.resolution);
+    return ToBitmap(Thumbnail(path, target, upright, toSrgb), ReadFileResolution(path, family));
 }
 
 } // namespace host::imaging

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -264,6 +265,25 @@ TEST_F(RenderImage, TheBitmapChecksItsArgumentsAndCarriesTheFilesResolution)
     EXPECT_NEAR(300, dpiX, 0.01);
     EXPECT_NEAR(300, dpiY, 0.01);
     EXPECT_EQ(HR(0x88982F45), bitmap->CopyPalette(nullptr)); // WINCODEC_ERR_PALETTEUNAVAILABLE
+    // Resolution as the file states it, or none at all (GIF states none).
+    test_pictures::JpegOptions jpeg;
+    jpeg.dpi = 150;
+    test_pictures::JpegOptions unstated;
+    unstated.dpi = 0;
+    const std::pair<std::filesystem::path, double> resolutions[] = {
+        {test_pictures::WriteJpeg(In("r.jpg"), jpeg), 150},
+        {test_pictures::WriteJpeg(In("none.jpg"), unstated), 0},
+        {test_pictures::WritePng(In("r.png"), 8, 8), 72},
+        {test_pictures::WriteGif(In("r.gif"), 8, 8), 0},
+        {test_pictures::WriteDng(In("r.dng"), 32, 32), 0}, // LibRaw takes nothing under 22 pixels
+    };
+    for (const auto& [file, dpi] : resolutions) {
+        pal::ComPtr<IWICBitmapSource> other;
+        ASSERT_EQ(S_OK, Render(file, 0, 0, other));
+        EXPECT_EQ(S_OK, other->GetResolution(&dpiX, &dpiY));
+        EXPECT_NEAR(dpi, dpiX, 0.01) << file;
+        EXPECT_NEAR(dpi, dpiY, 0.01) << file;
+    }
 
     // A rectangle lands row by row at the caller's stride; the last row needs no padding.
     std::vector<BYTE> buffer(2 * 16 + 3 * 3, 0xAA);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exiv2/exiv2.hpp>
+#include <fstream>
 #include <lcms2.h>
 #include <memory>
 #include <mutex>
@@ -197,8 +198,25 @@ std::filesystem::path WriteJpeg(const std::filesystem::path& file, const JpegOpt
     });
     const VipsImagePtr image = Image(pixels, options.width, options.height, 3, options.dpi);
     // Stripped, without chroma subsampling: the metadata is only what the options add.
-    Save(vips_jpegsave(image.get(), Path(file).c_str(), "Q", options.quality, "strip", TRUE, "subsample_mode",
-                       VIPS_FOREIGN_SUBSAMPLE_OFF, nullptr));
+    void* buffer = nullptr;
+    size_t size = 0;
+    Save(vips_jpegsave_buffer(image.get(), &buffer, &size, "Q", options.quality, "strip", TRUE, "subsample_mode",
+                              VIPS_FOREIGN_SUBSAMPLE_OFF, nullptr));
+    const std::unique_ptr<void, decltype(&g_free)> owned(buffer, &g_free);
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    std::vector<std::uint8_t> jpeg(bytes, bytes + size);
+    if (options.dpi > 0) {
+        // A stripped save states no density; a JFIF segment right after SOI does.
+        const auto dpi = static_cast<std::uint16_t>(std::lround(options.dpi));
+        const std::uint8_t jfif[] = {0xFF, 0xE0, 0, 16,  'J', 'F', 'I', 'F', 0, 1, 1, 1,
+                                     static_cast<std::uint8_t>(dpi >> 8), static_cast<std::uint8_t>(dpi),
+                                     static_cast<std::uint8_t>(dpi >> 8), static_cast<std::uint8_t>(dpi), 0, 0};
+        jpeg.insert(jpeg.begin() + 2, std::begin(jfif), std::end(jfif));
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+    out.close();
+    Require(out.good(), "cannot write the JPEG");
     if (options.orientation != 0 || options.texts || options.camera || options.gps || options.xmp || options.iptc ||
         options.adobeRgb)
         AddMetadata(file, options);

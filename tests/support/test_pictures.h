@@ -67,7 +67,7 @@ struct JpegOptions {
     bool xmp = false;         // rating, label, urgency
     bool iptc = false;        // caption, title, keywords, city, country, date created
     bool adobeRgb = false;    // an embedded Adobe RGB (1998) profile; the pixels are taken as Adobe RGB values
-    double dpi = 72;
+    double dpi = 72;          // 0 states none
 };
 
 // Every writer answers the path it wrote.
