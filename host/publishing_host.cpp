@@ -1,5 +1,6 @@
 #include "host/publishing_host.h"
 
+#include "host/imaging/host_imaging.h"
 #include "host/text_file.h"
 #include "pal/unique_global.h"
 #include "pal/utf.h"
@@ -52,6 +53,20 @@ HRESULT PublishingHost::Log(LONG nLevel, LPCWSTR lpszSource, LPCWSTR lpszMessage
     if (!logFile_.empty()) AppendLine(logFile_, line);
     if (echo_) std::cerr << line << '\n';
     return S_OK;
+}
+
+// The reserved arguments are not needed; the picture's own tags are the
+// encoder's to write, resampled or not, so bAnyMetadata and bResample change nothing.
+HRESULT PublishingHost::RenderImage(LPCWSTR lpszPath, LONG, LONG lLongEdge, IWICBitmapSource** ppBitmap, ULONG dwFlags,
+                                    HostImageInfo* pInfo)
+{
+    return imaging::RenderImage(lpszPath, lLongEdge, ppBitmap, dwFlags, pInfo);
+}
+
+HRESULT PublishingHost::WriteImageMetadata(IWICMetadataQueryWriter* pWriter, LONG, LONG, HostImageInfo* pInfo,
+                                           BOOL bCopyright, BOOL bExif, BOOL bXmp, BOOL bGps, BOOL bIptc, BOOL, BOOL)
+{
+    return imaging::WriteImageMetadata(pWriter, pInfo, bCopyright, bExif, bXmp, bGps, bIptc);
 }
 
 } // namespace host
