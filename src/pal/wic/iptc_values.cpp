@@ -4,6 +4,9 @@
 
 #include <exiv2/datasets.hpp>
 
+#include <algorithm>
+#include <string_view>
+
 namespace pal::wic {
 
 namespace {
@@ -31,6 +34,29 @@ std::vector<std::string> IptcTexts(const PROPVARIANT& value)
     WrongType();
 }
 
+bool AllDigits(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Dates and times come in the record's own forms too (CCYYMMDD, HHMMSS with
+// an optional +HHMM), which exiv2 reads only with separators.
+std::string ExtendedForm(const Exiv2::IptcKey& key, const std::string& text)
+{
+    const Exiv2::TypeId type = Exiv2::IptcDataSets::dataSetType(key.tag(), key.record());
+    if (type == Exiv2::date && text.size() == 8 && AllDigits(text))
+        return text.substr(0, 4) + "-" + text.substr(4, 2) + "-" + text.substr(6, 2);
+    if (type == Exiv2::time && (text.size() == 6 || text.size() == 11) && AllDigits(std::string_view(text).substr(0, 6))) {
+        std::string zone = "+00:00";
+        if (text.size() == 11) {
+            if ((text[6] != '+' && text[6] != '-') || !AllDigits(std::string_view(text).substr(7))) return text;
+            zone = text.substr(6, 3) + ":" + text.substr(9, 2);
+        }
+        return text.substr(0, 2) + ":" + text.substr(2, 2) + ":" + text.substr(4, 2) + zone;
+    }
+    return text;
+}
+
 } // namespace
 
 std::vector<Exiv2::Iptcdatum> IptcDataFor(const Exiv2::IptcKey& key, const PROPVARIANT& value)
@@ -38,7 +64,7 @@ std::vector<Exiv2::Iptcdatum> IptcDataFor(const Exiv2::IptcKey& key, const PROPV
     std::vector<Exiv2::Iptcdatum> data;
     for (const std::string& text : IptcTexts(value)) {
         Exiv2::Iptcdatum datum(key);
-        if (datum.setValue(text) != 0) WrongType();
+        if (datum.setValue(ExtendedForm(key, text)) != 0) WrongType();
         data.push_back(datum);
     }
     if (data.size() > 1 && !IsRepeatable(key)) WrongType();

@@ -252,17 +252,22 @@ std::vector<OwnedSegment> MetadataBlocks::Serialise(std::span<const OwnedSegment
         segments.push_back(WithSignature(0xE1, kExifSignature, *exif_.raw));
     } else if (!exif.empty()) {
         Exiv2::Blob blob;
+        Exiv2::WriteMethod method = Exiv2::wmIntrusive;
         try {
             if (exif_.raw) {
-                Exiv2::ExifParser::encode(blob, exif_.raw->data(), static_cast<std::uint32_t>(exif_.raw->size()),
-                                          exif_.byteOrder, exif);
+                // A change that fits the copied block is made in it, in place, and the blob stays empty.
+                method = Exiv2::ExifParser::encode(blob, exif_.raw->data(),
+                                                   static_cast<std::uint32_t>(exif_.raw->size()), exif_.byteOrder, exif);
             } else {
                 Exiv2::ExifParser::encode(blob, exif_.byteOrder, exif);
             }
         } catch (const Exiv2::AnyError&) {
             Unexpected();
         }
-        if (!blob.empty()) segments.push_back(WithSignature(0xE1, kExifSignature, blob));
+        if (method == Exiv2::wmNonIntrusive)
+            segments.push_back(WithSignature(0xE1, kExifSignature, *exif_.raw));
+        else if (!blob.empty())
+            segments.push_back(WithSignature(0xE1, kExifSignature, blob));
     }
 
     const Exiv2::XmpData& xmp = ParsedXmp();

@@ -103,6 +103,8 @@ FrameFacts ReadFrameFacts(const Bytes& file)
 {
     Decompressor d(file);
     FrameFacts facts;
+    facts.width = d.info.image_width;
+    facts.height = d.info.image_height;
     facts.components = d.info.num_components;
     for (int c = 0; c < std::min(3, d.info.num_components); ++c) {
         facts.hSampling[c] = d.info.comp_info[c].h_samp_factor;

@@ -40,6 +40,8 @@ Bytes MakeJpeg(const PictureSpec& spec);
 Bytes LibjpegBgr(const Bytes& file);
 
 struct FrameFacts {
+    unsigned width = 0;
+    unsigned height = 0;
     int components = 0;
     int hSampling[3] = {};
     int vSampling[3] = {};
