@@ -265,11 +265,11 @@ TEST_F(MetadataQuery, SubtreesAndLeavesAreRemovedAndNothingElse)
     xmp["Xmp.xmp.Rating"] = "5";
     Exiv2::IptcData iptc;
     iptc["Iptc.Application2.City"] = "Oslo";
-    PictureSpec spec;
-    spec.markers = {{JPEG_APP0 + 1, ExifPayload(exif)},
-                    {JPEG_APP0 + 1, XmpPayload(xmp)},
-                    {JPEG_APP0 + 13, App13Payload(iptc, std::pair(std::uint16_t{0x0409}, Bytes{1, 2}))}};
-    const Bytes source = MakeJpeg(spec);
+    PictureRecipe recipe;
+    recipe.markers = {{JPEG_APP0 + 1, ExifPayload(exif)},
+                      {JPEG_APP0 + 1, XmpPayload(xmp)},
+                      {JPEG_APP0 + 13, App13Payload(iptc, std::pair(std::uint16_t{0x0409}, Bytes{1, 2}))}};
+    const Bytes source = MakeJpeg(recipe);
 
     struct Case {
         const char* path;
@@ -359,9 +359,9 @@ TEST_F(MetadataQuery, IptcWithoutItsCharacterSetIsReadAsLatin1AndWrittenAsUtf8)
     Exiv2::IptcData iptc;
     iptc["Iptc.Application2.City"] = "Z\xFCrich";
     iptc["Iptc.Application2.Headline"] = "Grüße"; // already UTF-8: kept
-    PictureSpec spec;
-    spec.markers = {{JPEG_APP0 + 13, App13Payload(iptc, std::nullopt)}};
-    const Bytes source = MakeJpeg(spec);
+    PictureRecipe recipe;
+    recipe.markers = {{JPEG_APP0 + 13, App13Payload(iptc, std::nullopt)}};
+    const Bytes source = MakeJpeg(recipe);
 
     ComPtr<IWICMetadataQueryReader> reader;
     ASSERT_EQ(S_OK, DecodeFrame(source)->GetMetadataQueryReader(reader.ReleaseAndGetAddressOf()));
