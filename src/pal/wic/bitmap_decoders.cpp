@@ -66,11 +66,13 @@ class JpegDecoder : public DecoderBase {
     {
         if (!ppIBitmapFrame) return E_INVALIDARG;
         *ppIBitmapFrame = nullptr;
-        auto file = File();
-        if (!file) return WINCODEC_ERR_NOTINITIALIZED;
-        if (index != 0) return E_INVALIDARG;
         return Boundary([&] {
-            *ppIBitmapFrame = CreateJpegFrameDecode(std::move(file)).Detach();
+            std::lock_guard lock(mutex_);
+            if (!file_) return WINCODEC_ERR_NOTINITIALIZED;
+            if (index != 0) return E_INVALIDARG;
+            // One frame object, so pixels decoded through it once serve every caller.
+            if (!frame_) frame_ = CreateJpegFrameDecode(file_);
+            *ppIBitmapFrame = ComPtr<IWICBitmapFrameDecode>(frame_).Detach();
             return S_OK;
         });
     }
@@ -84,6 +86,7 @@ class JpegDecoder : public DecoderBase {
 
     std::mutex mutex_;
     std::shared_ptr<const JpegFile> file_;
+    ComPtr<IWICBitmapFrameDecode> frame_;
 };
 
 GUID ContainerGuid(ContainerFormat format)

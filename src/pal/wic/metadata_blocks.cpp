@@ -252,22 +252,25 @@ std::vector<OwnedSegment> MetadataBlocks::Serialise(std::span<const OwnedSegment
         segments.push_back(WithSignature(0xE1, kExifSignature, *exif_.raw));
     } else if (!exif.empty()) {
         Exiv2::Blob blob;
+        // exiv2 updates the original in place when it can, and leaves the blob
+        // empty then; a copy keeps the block as it came for another try.
+        std::vector<std::uint8_t> updated = exif_.raw.value_or(std::vector<std::uint8_t>{});
         Exiv2::WriteMethod method = Exiv2::wmIntrusive;
         try {
             if (exif_.raw) {
-                // A change that fits the copied block is made in it, in place, and the blob stays empty.
-                method = Exiv2::ExifParser::encode(blob, exif_.raw->data(),
-                                                   static_cast<std::uint32_t>(exif_.raw->size()), exif_.byteOrder, exif);
+                method = Exiv2::ExifParser::encode(blob, updated.data(), static_cast<std::uint32_t>(updated.size()),
+                                                   exif_.byteOrder, exif);
             } else {
                 Exiv2::ExifParser::encode(blob, exif_.byteOrder, exif);
             }
         } catch (const Exiv2::AnyError&) {
             Unexpected();
         }
-        if (method == Exiv2::wmNonIntrusive)
-            segments.push_back(WithSignature(0xE1, kExifSignature, *exif_.raw));
-        else if (!blob.empty())
+        if (method == Exiv2::wmNonIntrusive) {
+            segments.push_back(WithSignature(0xE1, kExifSignature, updated));
+        } else if (!blob.empty()) {
             segments.push_back(WithSignature(0xE1, kExifSignature, blob));
+        }
     }
 
     const Exiv2::XmpData& xmp = ParsedXmp();

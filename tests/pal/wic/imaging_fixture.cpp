@@ -45,7 +45,7 @@ struct Decompressor {
 
 } // namespace
 
-Bytes MakeJpeg(const PictureSpec& spec)
+Bytes MakeJpeg(const PictureRecipe& recipe)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -54,26 +54,26 @@ Bytes MakeJpeg(const PictureSpec& spec)
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = spec.width;
-    info.image_height = spec.height;
-    info.input_components = spec.components;
-    info.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : spec.components == 4 ? JCS_CMYK : JCS_RGB;
+    info.image_width = recipe.width;
+    info.image_height = recipe.height;
+    info.input_components = recipe.components;
+    info.in_color_space = recipe.components == 1 ? JCS_GRAYSCALE : recipe.components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 90, TRUE);
-    info.restart_interval = spec.restartInterval;
-    info.write_JFIF_header = spec.jfif && spec.components != 4 ? TRUE : FALSE;
-    info.density_unit = spec.densityUnits;
-    info.X_density = spec.densityX;
-    info.Y_density = spec.densityY;
-    if (spec.progressive) jpeg_simple_progression(&info);
+    info.restart_interval = recipe.restartInterval;
+    info.write_JFIF_header = recipe.jfif && recipe.components != 4 ? TRUE : FALSE;
+    info.density_unit = recipe.densityUnits;
+    info.X_density = recipe.densityX;
+    info.Y_density = recipe.densityY;
+    if (recipe.progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
-    for (const auto& [marker, payload] : spec.markers)
+    for (const auto& [marker, payload] : recipe.markers)
         jpeg_write_marker(&info, marker, payload.data(), static_cast<unsigned>(payload.size()));
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.width) * spec.components);
-    for (unsigned y = 0; y < spec.height; ++y) {
-        for (unsigned x = 0; x < spec.width; ++x)
-            for (int c = 0; c < spec.components; ++c)
-                row[x * spec.components + c] = Sample(x, y, spec.components == 1 ? 0 : c);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(recipe.width) * recipe.components);
+    for (unsigned y = 0; y < recipe.height; ++y) {
+        for (unsigned x = 0; x < recipe.width; ++x)
+            for (int c = 0; c < recipe.components; ++c)
+                row[x * recipe.components + c] = Sample(x, y, recipe.components == 1 ? 0 : c);
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }

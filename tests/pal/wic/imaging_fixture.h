@@ -22,7 +22,7 @@ namespace wic_test {
 using Bytes = std::vector<std::uint8_t>;
 using pal::ComPtr;
 
-struct PictureSpec {
+struct PictureRecipe {
     unsigned width = 40;
     unsigned height = 24;
     int components = 3; // 1 grayscale, 3 colour, 4 CMYK (stored as YCCK with Adobe's marker)
@@ -35,7 +35,7 @@ struct PictureSpec {
     std::vector<std::pair<int, Bytes>> markers; // written after the headers libjpeg writes
 };
 
-Bytes MakeJpeg(const PictureSpec& spec);
+Bytes MakeJpeg(const PictureRecipe& recipe);
 // libjpeg's own decode to BGR, width * 3 a row.
 Bytes LibjpegBgr(const Bytes& file);
 

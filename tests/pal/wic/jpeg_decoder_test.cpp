@@ -83,30 +83,30 @@ TEST_F(Decoder, ResolutionComesFromJfifThenExifElseIsZero)
     };
     struct Case {
         const char* name;
-        PictureSpec spec;
+        PictureRecipe recipe;
         double expected;
     };
-    PictureSpec jfifDpi;
+    PictureRecipe jfifDpi;
     jfifDpi.densityX = jfifDpi.densityY = 300;
-    PictureSpec jfifCm;
+    PictureRecipe jfifCm;
     jfifCm.densityUnits = 2;
     jfifCm.densityX = jfifCm.densityY = 100;
-    PictureSpec exifInches;
+    PictureRecipe exifInches;
     exifInches.jfif = false;
     exifInches.markers = {{JPEG_APP0 + 1, exifResolution(240, 2)}};
-    PictureSpec exifCm = exifInches;
+    PictureRecipe exifCm = exifInches;
     exifCm.markers = {{JPEG_APP0 + 1, exifResolution(100, 3)}};
-    PictureSpec aspectOnly;
+    PictureRecipe aspectOnly;
     aspectOnly.densityUnits = 0;
     aspectOnly.densityX = aspectOnly.densityY = 1;
-    PictureSpec aspectThenExif = aspectOnly;
+    PictureRecipe aspectThenExif = aspectOnly;
     aspectThenExif.markers = exifInches.markers;
     const Case cases[] = {{"JFIF dpi", jfifDpi, 300},       {"JFIF dots/cm", jfifCm, 254},
                           {"EXIF inches", exifInches, 240}, {"EXIF cm", exifCm, 254},
                           {"aspect only", aspectOnly, 0},   {"aspect, then EXIF", aspectThenExif, 240}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto frame = DecodeFrame(MakeJpeg(c.spec));
+        const auto frame = DecodeFrame(MakeJpeg(c.recipe));
         ASSERT_TRUE(frame);
         double x = -1, y = -1;
         EXPECT_EQ(S_OK, frame->GetResolution(&x, &y));
@@ -117,20 +117,20 @@ TEST_F(Decoder, ResolutionComesFromJfifThenExifElseIsZero)
 
 TEST_F(Decoder, PixelsAreLibjpegsOwnInBgrOrderWholeOrInPart)
 {
-    PictureSpec progressive;
+    PictureRecipe progressive;
     progressive.progressive = true;
     progressive.restartInterval = 3;
-    PictureSpec gray;
+    PictureRecipe gray;
     gray.components = 1;
-    for (const PictureSpec& spec : {PictureSpec{}, progressive, gray}) {
-        SCOPED_TRACE(spec.components == 1 ? "gray" : spec.progressive ? "progressive" : "baseline");
-        const Bytes file = MakeJpeg(spec);
+    for (const PictureRecipe& recipe : {PictureRecipe{}, progressive, gray}) {
+        SCOPED_TRACE(recipe.components == 1 ? "gray" : recipe.progressive ? "progressive" : "baseline");
+        const Bytes file = MakeJpeg(recipe);
         const auto frame = DecodeFrame(file);
         ASSERT_TRUE(frame);
         UINT width = 0, height = 0;
         EXPECT_EQ(S_OK, frame->GetSize(&width, &height));
-        EXPECT_EQ(width, spec.width);
-        EXPECT_EQ(height, spec.height);
+        EXPECT_EQ(width, recipe.width);
+        EXPECT_EQ(height, recipe.height);
         WICPixelFormatGUID format{};
         EXPECT_EQ(S_OK, frame->GetPixelFormat(&format));
         EXPECT_EQ(format, GUID_WICPixelFormat24bppBGR);
@@ -169,7 +169,7 @@ TEST_F(Decoder, PixelsAreLibjpegsOwnInBgrOrderWholeOrInPart)
 
 TEST_F(Decoder, CmykPicturesComeOutAsBgrToo)
 {
-    PictureSpec cmyk;
+    PictureRecipe cmyk;
     cmyk.components = 4;
     const auto frame = DecodeFrame(MakeJpeg(cmyk));
     ASSERT_TRUE(frame);
@@ -191,9 +191,9 @@ TEST_F(Decoder, TheIccProfileIsPutTogetherInSequenceOrder)
         payload.insert(payload.end(), profile.begin() + from, profile.begin() + to);
         return payload;
     };
-    PictureSpec spec;
-    spec.markers = {{JPEG_APP0 + 2, chunk(2, half, profile.size())}, {JPEG_APP0 + 2, chunk(1, 0, half)}};
-    const auto frame = DecodeFrame(MakeJpeg(spec));
+    PictureRecipe recipe;
+    recipe.markers = {{JPEG_APP0 + 2, chunk(2, half, profile.size())}, {JPEG_APP0 + 2, chunk(1, 0, half)}};
+    const auto frame = DecodeFrame(MakeJpeg(recipe));
     ASSERT_TRUE(frame);
     UINT count = 9;
     EXPECT_EQ(S_OK, frame->GetColorContexts(0, nullptr, &count));

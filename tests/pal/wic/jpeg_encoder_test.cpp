@@ -20,7 +20,7 @@ constexpr std::uint16_t kCaptionResource = 0x03F0;
 
 // EXIF with an orientation, XMP with a title, an ICC profile, IPTC beside
 // another Photoshop resource, and a comment.
-PictureSpec RichPicture(bool progressive)
+PictureRecipe RichPicture(bool progressive)
 {
     Exiv2::ExifData exif;
     exif["Exif.Image.Orientation"] = static_cast<std::uint16_t>(6);
@@ -29,17 +29,17 @@ PictureSpec RichPicture(bool progressive)
     xmp["Xmp.dc.title"] = "lang=x-default Harbour";
     Exiv2::IptcData iptc;
     iptc["Iptc.Application2.Caption"] = "Boats";
-    PictureSpec spec;
-    spec.width = 64;
-    spec.height = 40;
-    spec.progressive = progressive;
-    spec.restartInterval = 2;
-    spec.markers = {{JPEG_APP0 + 1, ExifPayload(exif)},
-                    {JPEG_APP0 + 1, XmpPayload(xmp)},
-                    {JPEG_APP0 + 2, IccPayload(MakeIccProfile())},
-                    {JPEG_APP0 + 13, App13Payload(iptc, std::pair(kCaptionResource, Bytes{'x', 'y', 'z'}))},
-                    {JPEG_COM, Bytes{'n', 'o', 't', 'e'}}};
-    return spec;
+    PictureRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 40;
+    recipe.progressive = progressive;
+    recipe.restartInterval = 2;
+    recipe.markers = {{JPEG_APP0 + 1, ExifPayload(exif)},
+                      {JPEG_APP0 + 1, XmpPayload(xmp)},
+                      {JPEG_APP0 + 2, IccPayload(MakeIccProfile())},
+                      {JPEG_APP0 + 13, App13Payload(iptc, std::pair(kCaptionResource, Bytes{'x', 'y', 'z'}))},
+                      {JPEG_COM, Bytes{'n', 'o', 't', 'e'}}};
+    return recipe;
 }
 
 std::optional<std::vector<pal::wic::PhotoshopResource>> App13Resources(const Bytes& file)
@@ -264,7 +264,7 @@ TEST_F(Encoder, PictureSegmentsSurviveWithoutTheBlockCopyAndTheDensityIsTheFrame
     EXPECT_EQ(facts.densityY, 150u);
 
     // CMYK: Adobe's marker says how to read the colours; no JFIF header for four components.
-    PictureSpec cmyk;
+    PictureRecipe cmyk;
     cmyk.components = 4;
     const Bytes cmykSource = MakeJpeg(cmyk);
     const Bytes cmykOut = Encode(cmykSource, bare);
@@ -277,10 +277,10 @@ TEST_F(Encoder, PictureSegmentsSurviveWithoutTheBlockCopyAndTheDensityIsTheFrame
 
 TEST_F(Encoder, ACopiedBlockThatCannotBeParsedFailsWriteSourceAndWritesNothing)
 {
-    PictureSpec spec;
+    PictureRecipe recipe;
     const std::string broken("Exif\0\0garbage, no TIFF header", 30);
-    spec.markers = {{JPEG_APP0 + 1, Bytes(broken.begin(), broken.end())}};
-    const Bytes source = MakeJpeg(spec);
+    recipe.markers = {{JPEG_APP0 + 1, Bytes(broken.begin(), broken.end())}};
+    const Bytes source = MakeJpeg(recipe);
     HRESULT hr = S_OK;
     const Bytes out = Encode(source, {}, &hr);
     EXPECT_EQ(hr, static_cast<HRESULT>(0x88982F8E));

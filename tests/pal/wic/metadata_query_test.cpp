@@ -265,11 +265,11 @@ TEST_F(MetadataQuery, SubtreesAndLeavesAreRemovedAndNothingElse)
     xmp["Xmp.xmp.Rating"] = "5";
     Exiv2::IptcData iptc;
     iptc["Iptc.Application2.City"] = "Oslo";
-    PictureSpec spec;
-    spec.markers = {{JPEG_APP0 + 1, ExifPayload(exif)},
-                    {JPEG_APP0 + 1, XmpPayload(xmp)},
-                    {JPEG_APP0 + 13, App13Payload(iptc, std::pair(std::uint16_t{0x0409}, Bytes{1, 2}))}};
-    const Bytes source = MakeJpeg(spec);
+    PictureRecipe recipe;
+    recipe.markers = {{JPEG_APP0 + 1, ExifPayload(exif)},
+                      {JPEG_APP0 + 1, XmpPayload(xmp)},
+                      {JPEG_APP0 + 13, App13Payload(iptc, std::pair(std::uint16_t{0x0409}, Bytes{1, 2}))}};
+    const Bytes source = MakeJpeg(recipe);
 
     struct Case {
         const char* path;
@@ -306,6 +306,29 @@ TEST_F(MetadataQuery, SubtreesAndLeavesAreRemovedAndNothingElse)
         }
         EXPECT_EQ(kept, c.kept);
     }
+}
+
+// exiv2 rewrites a copied EXIF block in place when the change fits; the block must still be written.
+TEST_F(MetadataQuery, ACopiedBlockChangedInPlaceIsWrittenWithTheChange)
+{
+    Exiv2::ExifData exif;
+    exif["Exif.Image.Orientation"] = static_cast<std::uint16_t>(6);
+    exif["Exif.Image.Software"] = "Editor 1.0";
+    Exiv2::XmpData xmp;
+    xmp["Xmp.xmp.Rating"] = "2";
+    PictureRecipe recipe;
+    recipe.markers = {{JPEG_APP0 + 1, ExifPayload(exif)}, {JPEG_APP0 + 1, XmpPayload(xmp)}};
+    Reencode how;
+    how.edit = [](IWICMetadataQueryWriter* writer) {
+        const TestValue eight = TestValue::Scalar(VT_UI2, 8);
+        EXPECT_EQ(S_OK, writer->SetMetadataByName(W("/app1/ifd/{ushort=274}"), eight.Get()));
+        const TestValue five = TestValue::Wide("5");
+        EXPECT_EQ(S_OK, writer->SetMetadataByName(W("/xmp/xmp:Rating"), five.Get()));
+    };
+    const FileMetadata metadata = ReadWithExiv2(Encode(MakeJpeg(recipe), how));
+    EXPECT_EQ(Exiv2Text(metadata, "Exif.Image.Orientation"), "8");
+    EXPECT_EQ(Exiv2Text(metadata, "Exif.Image.Software"), "Editor 1.0");
+    EXPECT_EQ(Exiv2Text(metadata, "Xmp.xmp.Rating"), "5");
 }
 
 TEST_F(MetadataQuery, MalformedPathsAbsentItemsAndWrongValuesAreRefused)
@@ -359,9 +382,9 @@ TEST_F(MetadataQuery, IptcWithoutItsCharacterSetIsReadAsLatin1AndWrittenAsUtf8)
     Exiv2::IptcData iptc;
     iptc["Iptc.Application2.City"] = "Z\xFCrich";
     iptc["Iptc.Application2.Headline"] = "Grüße"; // already UTF-8: kept
-    PictureSpec spec;
-    spec.markers = {{JPEG_APP0 + 13, App13Payload(iptc, std::nullopt)}};
-    const Bytes source = MakeJpeg(spec);
+    PictureRecipe recipe;
+    recipe.markers = {{JPEG_APP0 + 13, App13Payload(iptc, std::nullopt)}};
+    const Bytes source = MakeJpeg(recipe);
 
     ComPtr<IWICMetadataQueryReader> reader;
     ASSERT_EQ(S_OK, DecodeFrame(source)->GetMetadataQueryReader(reader.ReleaseAndGetAddressOf()));
