@@ -63,7 +63,7 @@ constexpr TagRef kExifGroupTags[] = {
     {TagIfd::Exif, 42016},  // ImageUniqueID
     {TagIfd::Exif, 42032},  // CameraOwnerName
     {TagIfd::Exif, 42033},  // BodySerialNumber
-    {TagIfd::Exif, 42034},  // LensSpecification
+    {TagIfd::Exif, 42034},  // the lens: focal length and aperture range
     {TagIfd::Exif, 42035},  // LensMake
     {TagIfd::Exif, 42036},  // LensModel
     {TagIfd::Exif, 42037},  // LensSerialNumber
