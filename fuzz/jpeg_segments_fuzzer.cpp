@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& segment : layout->header)
         if (!inside(segment.payload)) std::abort();
 
-    const auto rebuilt = pal::wic::AssembleJpeg(layout->header, layout->picture);
+    auto rebuilt = pal::wic::AssembleJpegHead(layout->header);
+    rebuilt.insert(rebuilt.end(), layout->picture.begin(), layout->picture.end());
     const auto again = pal::wic::ParseJpegSegments(rebuilt);
     if (!again || again->header.size() != layout->header.size()) std::abort();
     for (std::size_t i = 0; i < layout->header.size(); ++i) {

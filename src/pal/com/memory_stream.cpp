@@ -36,12 +36,14 @@ class SharedBlock {
     HGLOBAL Handle() const noexcept { return handle_; }
     ULONGLONG Size() const noexcept { return GlobalSize(handle_); }
 
-    // Caller holds Mutex(). New bytes read as zero, also across a gap left by
-    // seeking past the end before writing.
-    bool Resize(ULONGLONG size) noexcept
+    // Caller holds Mutex(). New bytes read as zero unless the caller is about
+    // to overwrite them anyway (zeroing a whole picture first costs a pass over
+    // every page).
+    bool Resize(ULONGLONG size, bool zeroNewBytes = true) noexcept
     {
         if (size > kMaxSize) return false;
-        HGLOBAL resized = GlobalReAlloc(handle_, static_cast<SIZE_T>(size), GMEM_MOVEABLE | GMEM_ZEROINIT);
+        const UINT flags = GMEM_MOVEABLE | (zeroNewBytes ? GMEM_ZEROINIT : 0);
+        HGLOBAL resized = GlobalReAlloc(handle_, static_cast<SIZE_T>(size), flags);
         if (!resized) return false;
         handle_ = resized; // differs only when the caller gave us a fixed block
         if (owner_ && owner_.get() != resized) {
@@ -103,10 +105,14 @@ class MemoryStream : public pal::ComObjectRoot, public IStream {
         std::lock_guard lock(block_->Mutex());
         const ULONGLONG end = position_ + cb;
         if (end < position_) return STG_E_MEDIUMFULL;
-        if (end > block_->Size() && !block_->Resize(end)) return STG_E_MEDIUMFULL;
+        const ULONGLONG oldSize = block_->Size();
+        if (end > oldSize && !block_->Resize(end, false)) return STG_E_MEDIUMFULL;
         pal::GlobalLockGuard data(block_->Handle());
         if (!data.Data()) return E_UNEXPECTED;
-        std::memcpy(static_cast<std::byte*>(data.Data()) + position_, pv, cb);
+        auto* bytes = static_cast<std::byte*>(data.Data());
+        // A gap left by seeking past the end reads as zeros.
+        if (position_ > oldSize) std::memset(bytes + oldSize, 0, static_cast<std::size_t>(position_ - oldSize));
+        std::memcpy(bytes + position_, pv, cb);
         position_ = end;
         if (pcbWritten) *pcbWritten = cb;
         return S_OK;

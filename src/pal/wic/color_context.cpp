@@ -27,7 +27,8 @@ class ColorContext : public ComObjectRoot, public IWICColorContext {
             ComPtr<IStream> stream;
             ThrowIfFailed(
                 SHCreateStreamOnFileW(wzFilename, STGM_READ | STGM_SHARE_DENY_WRITE, stream.ReleaseAndGetAddressOf()));
-            return SetProfile(ReadStreamToEnd(stream.Get()));
+            const StreamBytes profile = ReadStreamToEnd(stream.Get());
+            return SetProfile(std::vector<std::uint8_t>(profile.begin(), profile.end()));
         });
     }
     HRESULT STDMETHODCALLTYPE InitializeFromMemory(const BYTE* pbBuffer, UINT cbBufferSize) override

@@ -50,7 +50,7 @@ std::vector<std::uint8_t> JfifPayload(const JfifDensity& density)
             0};
 }
 
-std::shared_ptr<const JpegFile> JpegFile::Parse(std::vector<std::uint8_t> bytes)
+std::shared_ptr<const JpegFile> JpegFile::Parse(StreamBytes bytes)
 {
     std::shared_ptr<JpegFile> file(new JpegFile);
     file->bytes_ = std::move(bytes);

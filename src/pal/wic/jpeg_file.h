@@ -4,6 +4,7 @@
 #pragma once
 
 #include "pal/wic/jpeg_segments.h"
+#include "pal/wic/stream_bytes.h"
 
 #include <memory>
 
@@ -19,7 +20,7 @@ class JpegFile {
   public:
     // Throws HResultError(WINCODEC_ERR_BADHEADER) when the bytes are no JPEG
     // or their structure is broken.
-    static std::shared_ptr<const JpegFile> Parse(std::vector<std::uint8_t> bytes);
+    static std::shared_ptr<const JpegFile> Parse(StreamBytes bytes);
 
     std::span<const std::uint8_t> Bytes() const noexcept { return bytes_; }
     const JpegLayout& Layout() const noexcept { return layout_; }
@@ -33,7 +34,7 @@ class JpegFile {
   private:
     JpegFile() = default;
 
-    std::vector<std::uint8_t> bytes_;
+    StreamBytes bytes_;
     JpegLayout layout_;
     unsigned width_ = 0;
     unsigned height_ = 0;

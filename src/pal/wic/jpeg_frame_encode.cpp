@@ -172,10 +172,10 @@ class JpegFrameEncode : public ComObjectRoot, public IWICBitmapFrameEncode, publ
             const bool intact =
                 !options_ && wholeSource &&
                 SUCCEEDED(pIBitmapSource->QueryInterface(IID_IJpegFrameSource, jpegSource.ReleaseAndGetVoidAddress()));
-            const JpegPicture picture =
+            JpegPicture picture =
                 intact ? CarryPicture(jpegSource->SourceFile())
                        : EncodePicture(pIBitmapSource, rect, SettingsFrom(options_.value_or(JpegEncoderOptions{})));
-            output_ = AssembleOutput(density, metadata, picture);
+            output_ = AssembleOutput(density, metadata, std::move(picture));
             return S_OK;
         });
     }
@@ -186,11 +186,11 @@ class JpegFrameEncode : public ComObjectRoot, public IWICBitmapFrameEncode, publ
             std::lock_guard lock(mutex_);
             if (!output_ || committed_) return WINCODEC_ERR_WRONGSTATE;
             std::lock_guard targetLock(target_->mutex);
-            WriteToStream(target_->stream.Get(), *output_);
+            WriteToStream(target_->stream.Get(), output_->head);
+            WriteToStream(target_->stream.Get(), output_->picture.scans);
             committed_ = true;
             target_->frameCommitted = true;
-            output_->clear();
-            output_->shrink_to_fit();
+            *output_ = AssembledJpeg{}; // frees the picture, keeps the frame written
             return S_OK;
         });
     }
@@ -273,7 +273,7 @@ class JpegFrameEncode : public ComObjectRoot, public IWICBitmapFrameEncode, publ
     std::optional<std::pair<double, double>> dpi_;
     bool colorContextsSet_ = false;
     std::optional<std::vector<std::uint8_t>> colorContextProfile_;
-    std::optional<std::vector<std::uint8_t>> output_;
+    std::optional<AssembledJpeg> output_;
     bool committed_ = false;
 };
 

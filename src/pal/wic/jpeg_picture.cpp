@@ -68,8 +68,7 @@ JpegPicture EncodePicture(IWICBitmapSource* source, const WICRect& rect, const J
     return picture;
 }
 
-std::vector<std::uint8_t> AssembleOutput(const JfifDensity& density, std::span<const OwnedSegment> metadata,
-                                         const JpegPicture& picture)
+AssembledJpeg AssembleOutput(const JfifDensity& density, std::span<const OwnedSegment> metadata, JpegPicture picture)
 {
     const std::vector<std::uint8_t> jfif = JfifPayload(density);
     std::vector<JpegSegment> segments;
@@ -80,7 +79,8 @@ std::vector<std::uint8_t> AssembleOutput(const JfifDensity& density, std::span<c
     if (picture.adobe) segments.push_back(*picture.adobe);
     segments.insert(segments.end(), picture.tables.begin(), picture.tables.end());
     try {
-        return AssembleJpeg(segments, picture.scans);
+        std::vector<std::uint8_t> head = AssembleJpegHead(segments);
+        return {std::move(head), std::move(picture)};
     } catch (const std::length_error&) {
         throw HResultError(WINCODEC_ERR_TOOMUCHMETADATA);
     }

@@ -25,10 +25,16 @@ JpegPicture CarryPicture(std::shared_ptr<const JpegFile> source);
 // The source's pixels (rect, as 24bppBGR) encoded anew.
 JpegPicture EncodePicture(IWICBitmapSource* source, const WICRect& rect, const JpegEncodeSettings& settings);
 
+// A finished file in two parts, so the picture data goes from where it is
+// straight to the output.
+struct AssembledJpeg {
+    std::vector<std::uint8_t> head; // SOI and every segment before the first scan
+    JpegPicture picture;            // its scans follow the head
+};
+
 // SOI, the JFIF APP0 with this density (none for a four-component picture),
 // the metadata segments, the Adobe APP14, the picture. Throws HResultError
 // (WINCODEC_ERR_TOOMUCHMETADATA) for a segment too large.
-std::vector<std::uint8_t> AssembleOutput(const JfifDensity& density, std::span<const OwnedSegment> metadata,
-                                         const JpegPicture& picture);
+AssembledJpeg AssembleOutput(const JfifDensity& density, std::span<const OwnedSegment> metadata, JpegPicture picture);
 
 } // namespace pal::wic

@@ -79,9 +79,9 @@ std::optional<JpegLayout> ParseJpegSegments(std::span<const std::uint8_t> file)
     return std::nullopt; // no scan
 }
 
-std::vector<std::uint8_t> AssembleJpeg(std::span<const JpegSegment> segments, std::span<const std::uint8_t> picture)
+std::vector<std::uint8_t> AssembleJpegHead(std::span<const JpegSegment> segments)
 {
-    std::size_t size = 2 + picture.size();
+    std::size_t size = 2;
     for (const JpegSegment& segment : segments) {
         if (segment.payload.size() > kMaxPayload) throw std::length_error("a JPEG segment holds at most 65533 bytes");
         size += 4 + segment.payload.size();
@@ -95,7 +95,6 @@ std::vector<std::uint8_t> AssembleJpeg(std::span<const JpegSegment> segments, st
                    {0xFF, segment.marker, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
         out.insert(out.end(), segment.payload.begin(), segment.payload.end());
     }
-    out.insert(out.end(), picture.begin(), picture.end());
     return out;
 }
 

@@ -49,9 +49,9 @@ struct JpegLayout {
 // a scan before a frame header.
 std::optional<JpegLayout> ParseJpegSegments(std::span<const std::uint8_t> file);
 
-// SOI, the given segments in order, then the picture data as it was. A
-// payload too long for one segment (over 65533 bytes) is a caller's error
-// and throws std::length_error.
-std::vector<std::uint8_t> AssembleJpeg(std::span<const JpegSegment> segments, std::span<const std::uint8_t> picture);
+// SOI and the given segments in order: what goes before the picture data,
+// which follows as it was. A payload too long for one segment (over 65533
+// bytes) is a caller's error and throws std::length_error.
+std::vector<std::uint8_t> AssembleJpegHead(std::span<const JpegSegment> segments);
 
 } // namespace pal::wic

@@ -7,34 +7,38 @@
 
 namespace pal::wic {
 
-namespace {
-
-constexpr std::size_t kReadChunk = 1 << 20;
-
-} // namespace
-
-std::vector<std::uint8_t> ReadStreamToEnd(IStream* stream)
+StreamBytes ReadStreamToEnd(IStream* stream)
 {
-    std::vector<std::uint8_t> bytes;
-    // The size is a hint only: a stream that cannot say still reads to its end.
+    StreamBytes bytes;
+    const auto readInto = [&](std::uint8_t* into, std::size_t count) {
+        ULONG got = 0;
+        ThrowIfFailed(stream->Read(into, static_cast<ULONG>(count), &got));
+        return static_cast<std::size_t>(got);
+    };
+    // The size is a hint only: a stream that cannot say, or that grew, still reads to its end.
     STATSTG stat{};
     ULARGE_INTEGER position{};
     if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) &&
         SUCCEEDED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position)) &&
         stat.cbSize.QuadPart > position.QuadPart) {
-        bytes.reserve(static_cast<std::size_t>(stat.cbSize.QuadPart - position.QuadPart));
+        bytes.resize(static_cast<std::size_t>(std::min<ULONGLONG>(stat.cbSize.QuadPart - position.QuadPart, 0xFFFFFFFFu)));
+        std::size_t have = 0;
+        while (have < bytes.size()) {
+            const std::size_t got = readInto(bytes.data() + have, bytes.size() - have);
+            if (got == 0) break;
+            have += got;
+        }
+        bytes.resize(have);
+        if (have < stat.cbSize.QuadPart - position.QuadPart) return bytes;
     }
+    // Past the hint (or without one), in small pieces: the common case reads
+    // nothing more here, and the buffer is not grown for that nothing.
+    std::uint8_t piece[64 * 1024];
     for (;;) {
-        const std::size_t used = bytes.size();
-        const std::size_t want = std::max(kReadChunk, bytes.capacity() - used);
-        bytes.resize(used + want);
-        ULONG got = 0;
-        const HRESULT hr = stream->Read(bytes.data() + used, static_cast<ULONG>(want), &got);
-        bytes.resize(used + (SUCCEEDED(hr) ? got : 0));
-        ThrowIfFailed(hr);
-        if (got == 0) break;
+        const std::size_t got = readInto(piece, sizeof piece);
+        if (got == 0) return bytes;
+        bytes.insert(bytes.end(), piece, piece + got);
     }
-    return bytes;
 }
 
 std::vector<std::uint8_t> PeekStream(IStream* stream, std::size_t count)

@@ -1,6 +1,7 @@
 // The JPEG decoder through the factory: which decoder a stream gets, what is
 // refused, the resolution, pixels equal to libjpeg's own in BGR order, and
 // the ICC profile read back.
+#include "pal/object.h"
 #include "pal/wide_string.h"
 #include "tests/pal/wic/imaging_fixture.h"
 
@@ -11,6 +12,49 @@ namespace wic_test {
 namespace {
 
 class Decoder : public ImagingTest {};
+
+// Hands out a few hundred bytes a read and a size that is wrong or missing,
+// as a network or pipe stream may.
+class TrickleStream : public pal::ComObjectRoot, public IStream {
+  public:
+    using Interfaces = pal::InterfaceList<IStream, ISequentialStream>;
+    static constexpr bool kLocksModule = false;
+    TrickleStream(ComPtr<IStream> inner, std::optional<ULONGLONG> toldSize)
+        : inner_(std::move(inner)), toldSize_(toldSize)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* read) override
+    {
+        return inner_->Read(pv, std::min<ULONG>(cb, 333), read);
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override
+    {
+        if (!toldSize_) return E_NOTIMPL;
+        const HRESULT hr = inner_->Stat(stat, flags);
+        stat->cbSize.QuadPart = *toldSize_;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* to) override
+    {
+        return inner_->Seek(move, origin, to);
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
+
+  private:
+    ComPtr<IStream> inner_;
+    std::optional<ULONGLONG> toldSize_;
+};
 
 TEST_F(Decoder, EachContainerGetsItsDecoderAndWhatIsNoPictureNone)
 {
@@ -165,6 +209,27 @@ TEST_F(Decoder, PixelsAreLibjpegsOwnInBgrOrderWholeOrInPart)
     ASSERT_EQ(S_OK, frame->CopyPixels(&one, 3, 3, pixel.data()));
     EXPECT_NEAR(pixel[0], 80, 8);
     EXPECT_NEAR(pixel[2], 45, 8);
+}
+
+TEST_F(Decoder, AStreamThatTellsNoSizeOrTooSmallAOneIsStillReadToItsEnd)
+{
+    PictureRecipe recipe;
+    recipe.width = 300; // several reads' worth
+    recipe.height = 200;
+    const Bytes file = MakeJpeg(recipe);
+    const Bytes expected = LibjpegBgr(file);
+    for (const std::optional<ULONGLONG> told : {std::optional<ULONGLONG>{}, std::optional<ULONGLONG>{file.size() / 3}}) {
+        SCOPED_TRACE(told ? "too small a size" : "no size");
+        const auto stream = pal::MakeComObject<TrickleStream, IStream>(StreamOver(file), told);
+        ComPtr<IWICBitmapDecoder> decoder;
+        ASSERT_EQ(S_OK, factory_->CreateDecoder(GUID_ContainerFormatJpeg, nullptr, decoder.ReleaseAndGetAddressOf()));
+        ASSERT_EQ(S_OK, decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand));
+        ComPtr<IWICBitmapFrameDecode> frame;
+        ASSERT_EQ(S_OK, decoder->GetFrame(0, frame.ReleaseAndGetAddressOf()));
+        Bytes pixels(expected.size());
+        ASSERT_EQ(S_OK, frame->CopyPixels(nullptr, recipe.width * 3, static_cast<UINT>(pixels.size()), pixels.data()));
+        EXPECT_EQ(pixels, expected);
+    }
 }
 
 TEST_F(Decoder, CmykPicturesComeOutAsBgrToo)

@@ -91,7 +91,8 @@ TEST(JpegSegments, NewMetadataAroundTheSamePictureDataDecodesToTheSamePixels)
 
         const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '\0', 'x'};
         kept.insert(kept.begin() + 1, pal::wic::JpegSegment{0xE1, xmp});
-        const Bytes spliced = pal::wic::AssembleJpeg(kept, layout->picture);
+        Bytes spliced = pal::wic::AssembleJpegHead(kept);
+        spliced.insert(spliced.end(), layout->picture.begin(), layout->picture.end());
         EXPECT_EQ(Decode(spliced), Decode(source));
         const auto again = pal::wic::ParseJpegSegments(spliced);
         ASSERT_TRUE(again);
@@ -122,7 +123,7 @@ TEST(JpegSegments, RefusesWhatIsNoJpegOrRunsPastItsEnd)
 
     const Bytes big(70000, 0);
     const pal::wic::JpegSegment tooLong{0xE1, big};
-    EXPECT_THROW(pal::wic::AssembleJpeg(std::span(&tooLong, 1), layout->picture), std::length_error);
+    EXPECT_THROW(pal::wic::AssembleJpegHead(std::span(&tooLong, 1)), std::length_error);
 }
 
 } // namespace
