@@ -24,7 +24,6 @@ bench: build
 	@scripts/bootstrap.sh bench
 	@build/bin/upload_bench $(UPLOAD_BENCH_ARGS)
 	@build/bin/image_preparation_bench $(IMAGE_BENCH_ARGS)
-	@build/bin/imaging_bench
 
 demo: build
 	@scripts/demo.sh

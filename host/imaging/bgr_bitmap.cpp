@@ -7,8 +7,6 @@ namespace host::imaging {
 namespace {
 
 constexpr UINT kBytesPerPixel = 3;
-// WINCODEC_ERR_PALETTEUNAVAILABLE: the layer's header does not name it yet.
-constexpr HRESULT kPaletteUnavailable = HR(0x88982F45);
 
 } // namespace
 
@@ -42,7 +40,7 @@ HRESULT BgrBitmap::GetResolution(double* pDpiX, double* pDpiY)
 
 HRESULT BgrBitmap::CopyPalette(IWICPalette*)
 {
-    return kPaletteUnavailable; // never indexed
+    return WINCODEC_ERR_PALETTEUNAVAILABLE; // never indexed
 }
 
 HRESULT BgrBitmap::CopyPixels(const WICRect* prc, UINT cbStride, UINT cbBufferSize, BYTE* pbBuffer)

@@ -1,5 +1,6 @@
 #include "host/imaging/picture_family.h"
 
+#include "pal/base/errno_result.h"
 #include "pal/hresult_error.h"
 #include "pal/wic/container_format.h"
 
@@ -77,30 +78,14 @@ struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
-HRESULT OpenError(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    case ENOTDIR:
-        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-    default:
-        return E_FAIL;
-    }
-}
-
 std::array<std::uint8_t, kHeadBytes> ReadHead(const std::filesystem::path& path, std::size_t& read)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw pal::HResultError(OpenError(errno));
+    if (!file) throw pal::HResultError(pal::HresultFromErrno(errno));
     std::array<std::uint8_t, kHeadBytes> head{};
     read = std::fread(head.data(), 1, head.size(), file.get());
     // fopen opens a directory on Linux; only the read finds out.
-    if (std::ferror(file.get())) throw pal::HResultError(OpenError(errno));
+    if (std::ferror(file.get())) throw pal::HResultError(pal::HresultFromErrno(errno));
     return head;
 }
 

@@ -7,7 +7,7 @@
 #include "pal/object.h"
 #include "pal/utf.h"
 #include "tests/support/emulated_service.h"
-#include "tests/pal/wic/imaging_fixture.h"
+#include "tests/support/jpeg_inspection.h"
 #include "tests/support/test_pictures.h"
 
 #include <exiv2/exiv2.hpp>
@@ -19,26 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace jpeg_inspection {
-using namespace wic_test;
-std::vector<std::uint8_t> IccProfile(const Bytes& file)
-{
-    auto image = Exiv2::ImageFactory::open(file.data(), static_cast<long>(file.size()));
-    image->readMetadata();
-    if (!image->iccProfileDefined()) return {};
-    const Exiv2::DataBuf* icc = image->iccProfile();
-    return std::vector<std::uint8_t>(icc->pData_, icc->pData_ + icc->size_);
-}
-Bytes WithCorruptExif(const Bytes& file)
-{
-    const std::string broken("Exif\0\0garbage, no TIFF header", 30);
-    Bytes out(file.begin(), file.begin() + 2);
-    out.insert(out.end(), {0xFF, 0xE1, 0, static_cast<std::uint8_t>(broken.size() + 2)});
-    out.insert(out.end(), broken.begin(), broken.end());
-    out.insert(out.end(), file.begin() + 2, file.end());
-    return out;
-}
-} // namespace jpeg_inspection
 using jpeg_inspection::Bytes;
 using orvana::MetadataSwitches;
 
@@ -131,10 +111,7 @@ class PrepareAndUpload : public testing_support::EmulatedServiceTest {
     void SetUp() override
     {
         EmulatedServiceTest::SetUp();
-        ASSERT_EQ(S_OK, proxy_->Authenticate(u"demo", u"zenfolio-demo"));
-        for (const auto& set : emulator_->PhotoSets("demo")) {
-            if (set.gallery && uploadUrl_.empty()) uploadUrl_ = pal::ToUtf16(set.upload_url);
-        }
+        uploadUrl_ = LogInAndFindUploadUrl();
         ASSERT_FALSE(uploadUrl_.empty());
         ASSERT_EQ(S_OK, pal::CreateComObject<host::PublishingHost>(nullptr, IID_IUnknown,
                                                                     host_.ReleaseAndGetVoidAddress()));

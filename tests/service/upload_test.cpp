@@ -111,10 +111,7 @@ class Upload : public testing_support::EmulatedServiceTest {
     void SetUp() override
     {
         EmulatedServiceTest::SetUp();
-        ASSERT_EQ(S_OK, proxy_->Authenticate(u"demo", u"zenfolio-demo"));
-        for (const auto& set : emulator_->PhotoSets("demo")) {
-            if (set.gallery && uploadUrl_.empty()) uploadUrl_ = pal::ToUtf16(set.upload_url);
-        }
+        uploadUrl_ = LogInAndFindUploadUrl();
         ASSERT_FALSE(uploadUrl_.empty());
         openHandles_ = pal::handles::OpenCount(pal::HandleKind::Internet);
     }

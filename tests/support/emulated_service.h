@@ -7,12 +7,14 @@
 #include "host/host_classes.h"
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
+#include "pal/utf.h"
 #include "service/zenfolio_proxy.h"
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <string>
 
 namespace testing_support {
 
@@ -37,6 +39,16 @@ class EmulatedServiceTest : public PrefixTest {
         if (emulator_) emulator_->Stop();
         hostClasses_.reset();
         CoUninitialize();
+    }
+
+    // Logs the proxy in to the demo account and answers its first gallery's upload address.
+    std::u16string LogInAndFindUploadUrl()
+    {
+        EXPECT_EQ(S_OK, proxy_->Authenticate(u"demo", u"zenfolio-demo"));
+        for (const auto& set : emulator_->PhotoSets("demo"))
+            if (set.gallery) return pal::ToUtf16(set.upload_url);
+        ADD_FAILURE() << "the demo account has no gallery";
+        return {};
     }
 
     ProxyEnvironment proxyEnvironment_;

@@ -1,3 +1,4 @@
+#include "pal/base/errno_result.h"
 #include "pal/base/unique_fd.h"
 #include "pal/com/stream.h"
 #include "pal/com/stream_copy.h"
@@ -20,64 +21,14 @@
 
 namespace {
 
-// Win32 codes used only for errno mapping.
-constexpr DWORD kErrorTooManyOpenFiles = 4;
-constexpr DWORD kErrorFileExists = 80;
-constexpr DWORD kErrorDiskFull = 112;
-constexpr DWORD kErrorFilenameTooLong = 206;
-constexpr DWORD kErrorFileTooLarge = 223;
-constexpr DWORD kErrorIoDevice = 1117;
-constexpr DWORD kErrorCantResolveFilename = 1921;
-constexpr DWORD kErrorGenFailure = 31;
-
 constexpr DWORD kAccessMask = 0x3;
 constexpr DWORD kShareMask = 0x70;
-
-HRESULT HresultFromErrno(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    case ENOTDIR:
-        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-    case ETXTBSY:
-        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-    case EMFILE:
-    case ENFILE:
-        return HRESULT_FROM_WIN32(kErrorTooManyOpenFiles);
-    case ENOMEM:
-        return E_OUTOFMEMORY;
-    case ENOSPC:
-    case EDQUOT:
-        return HRESULT_FROM_WIN32(kErrorDiskFull);
-    case EFBIG:
-        return HRESULT_FROM_WIN32(kErrorFileTooLarge);
-    case ENAMETOOLONG:
-        return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
-    case ELOOP:
-        return HRESULT_FROM_WIN32(kErrorCantResolveFilename);
-    case EEXIST:
-        return HRESULT_FROM_WIN32(kErrorFileExists);
-    case EINVAL:
-        return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
-    case EBADF:
-        return HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
-    case EIO:
-        return HRESULT_FROM_WIN32(kErrorIoDevice);
-    default:
-        return HRESULT_FROM_WIN32(kErrorGenFailure);
-    }
-}
 
 // Windows tells a missing folder (ERROR_PATH_NOT_FOUND) from a missing file
 // in an existing folder; POSIX says ENOENT for both.
 HRESULT OpenError(int error, const std::string& path)
 {
-    if (error != ENOENT) return HresultFromErrno(error);
+    if (error != ENOENT) return pal::HresultFromErrno(error);
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos || slash == 0) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     struct stat parent {};
@@ -110,7 +61,7 @@ class FileStream : public pal::ComObjectRoot, public IStream {
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 if (pcbRead) *pcbRead = total;
-                return HresultFromErrno(errno);
+                return pal::HresultFromErrno(errno);
             }
             if (n == 0) break;
             total += static_cast<ULONG>(n);
@@ -131,7 +82,7 @@ class FileStream : public pal::ComObjectRoot, public IStream {
             if (n < 0) {
                 if (pcbWritten) *pcbWritten = total;
                 return errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? STG_E_MEDIUMFULL
-                                                                            : HresultFromErrno(errno);
+                                                                            : pal::HresultFromErrno(errno);
             }
             total += static_cast<ULONG>(n);
         }
@@ -156,7 +107,7 @@ class FileStream : public pal::ComObjectRoot, public IStream {
             return STG_E_INVALIDFUNCTION;
         }
         const off_t position = ::lseek(fd_.Get(), static_cast<off_t>(dlibMove.QuadPart), whence);
-        if (position < 0) return errno == EINVAL ? STG_E_INVALIDFUNCTION : HresultFromErrno(errno);
+        if (position < 0) return errno == EINVAL ? STG_E_INVALIDFUNCTION : pal::HresultFromErrno(errno);
         if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
         return S_OK;
     }
@@ -166,7 +117,7 @@ class FileStream : public pal::ComObjectRoot, public IStream {
         if (!CanWrite()) return STG_E_ACCESSDENIED;
         if (libNewSize.QuadPart > static_cast<ULONGLONG>(INT64_MAX)) return STG_E_INVALIDFUNCTION;
         if (::ftruncate(fd_.Get(), static_cast<off_t>(libNewSize.QuadPart)) != 0) {
-            return errno == ENOSPC || errno == EFBIG ? STG_E_MEDIUMFULL : HresultFromErrno(errno);
+            return errno == ENOSPC || errno == EFBIG ? STG_E_MEDIUMFULL : pal::HresultFromErrno(errno);
         }
         return S_OK;
     }
@@ -181,7 +132,7 @@ class FileStream : public pal::ComObjectRoot, public IStream {
     {
         if (!CanWrite()) return S_OK;
         // Pipes and some special files cannot be synced; nothing is lost by that.
-        if (::fsync(fd_.Get()) != 0 && errno != EINVAL && errno != EROFS) return HresultFromErrno(errno);
+        if (::fsync(fd_.Get()) != 0 && errno != EINVAL && errno != EROFS) return pal::HresultFromErrno(errno);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
@@ -198,7 +149,7 @@ class FileStream : public pal::ComObjectRoot, public IStream {
     {
         if (!pstatstg) return STG_E_INVALIDPOINTER;
         struct stat info {};
-        if (::fstat(fd_.Get(), &info) != 0) return HresultFromErrno(errno);
+        if (::fstat(fd_.Get(), &info) != 0) return pal::HresultFromErrno(errno);
         STATSTG result{};
         if (!(grfStatFlag & STATFLAG_NONAME)) {
             const std::size_t bytes = (path_.size() + 1) * sizeof(OLECHAR);
@@ -256,7 +207,7 @@ HRESULT SHCreateStreamOnFileW(LPCWSTR pszFile, DWORD grfMode, IStream** ppstm)
         if (fd.Get() < 0) return OpenError(errno, nativePath);
 
         struct stat info {};
-        if (::fstat(fd.Get(), &info) != 0) return HresultFromErrno(errno);
+        if (::fstat(fd.Get(), &info) != 0) return pal::HresultFromErrno(errno);
         // Opening a folder succeeds on POSIX but must fail as on Windows.
         if (S_ISDIR(info.st_mode)) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 

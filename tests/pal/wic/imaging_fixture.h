@@ -5,6 +5,7 @@
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
 #include "pal/wic/imaging_interfaces.h"
+#include "tests/support/jpeg_inspection.h"
 #include "tests/support/temporary_prefix.h"
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 namespace wic_test {
 
 using Bytes = std::vector<std::uint8_t>;
+using namespace jpeg_inspection;
 using pal::ComPtr;
 
 struct PictureRecipe {
@@ -36,49 +38,12 @@ struct PictureRecipe {
 };
 
 Bytes MakeJpeg(const PictureRecipe& recipe);
-// libjpeg's own decode to BGR, width * 3 a row.
-Bytes LibjpegBgr(const Bytes& file);
-
-struct FrameFacts {
-    unsigned width = 0;
-    unsigned height = 0;
-    int components = 0;
-    int hSampling[3] = {};
-    int vSampling[3] = {};
-    std::vector<unsigned> lumaTable; // natural order
-    bool progressive = false;
-    unsigned restartInterval = 0;
-    bool sawJfif = false;
-    std::uint8_t densityUnit = 0;
-    unsigned densityX = 0;
-    unsigned densityY = 0;
-    bool sawAdobe = false;
-};
-FrameFacts ReadFrameFacts(const Bytes& file);
-// The luminance table libjpeg makes for this quality.
-std::vector<unsigned> LibjpegLumaTable(int quality);
-
 Bytes ExifPayload(const Exiv2::ExifData& exif);
 Bytes XmpPayload(const Exiv2::XmpData& xmp);
 // "Photoshop 3.0" with the IPTC resource and, when given, another resource (id, data).
 Bytes App13Payload(const Exiv2::IptcData& iptc, std::optional<std::pair<std::uint16_t, Bytes>> other);
 Bytes IccPayload(const Bytes& profile);
 Bytes MakeIccProfile();
-
-// What exiv2's own JPEG reader finds in a file.
-struct FileMetadata {
-    Exiv2::ExifData exif;
-    Exiv2::XmpData xmp;
-    Exiv2::IptcData iptc;
-    std::string comment;
-};
-FileMetadata ReadWithExiv2(const Bytes& file);
-
-// The compressed picture from the first SOS on.
-Bytes PictureData(const Bytes& file);
-// The markers of the segments before the first scan, and how many APP2 ICC, APP13 and so on.
-std::vector<std::uint8_t> SegmentMarkers(const Bytes& file);
-int CountSegments(const Bytes& file, std::uint8_t marker, std::string_view signature);
 
 ComPtr<IStream> StreamOver(const Bytes& bytes);
 Bytes StreamContents(IStream* stream);
