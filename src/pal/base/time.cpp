@@ -88,3 +88,10 @@ FILETIME FileTimeFromTimespec(const timespec& time)
 }
 
 } // namespace pal
+
+STDAPI_(void) GetSystemTimeAsFileTime(FILETIME* lpSystemTimeAsFileTime)
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    *lpSystemTimeAsFileTime = pal::FileTimeFromTimespec(now);
+}

@@ -22,6 +22,8 @@ using LPSYSTEMTIME = SYSTEMTIME*;
 // Only the current zone (a null pointer) is provided, so the record stays opaque.
 struct TIME_ZONE_INFORMATION;
 
+// The current UTC time as 100 ns ticks since 1601-01-01.
+STDAPI_(void) GetSystemTimeAsFileTime(FILETIME* lpSystemTimeAsFileTime);
 // Fails with ERROR_INVALID_PARAMETER for a time past 0x7FFFFFFFFFFFFFFF ticks.
 STDAPI_(BOOL) FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
 // Fails with ERROR_INVALID_PARAMETER for a zone record, an invalid date or
