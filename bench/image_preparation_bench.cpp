@@ -23,17 +23,16 @@
 #include "pal/utf.h"
 #include "picture_encoding.h"
 
-#include <exiv2/exiv2.hpp>
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exiv2/exiv2.hpp>
 #include <filesystem>
 #include <functional>
+#include <jpeglib.h>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
@@ -50,7 +49,10 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 constexpr LONG kLongEdge = 2048;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 double Median(std::vector<double> values)
 {
@@ -204,7 +206,8 @@ class Preparation {
     {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         classes_.emplace();
-        Check(pal::CreateComObject<host::PublishingHost>(nullptr, IID_IHostImaging, imaging_.ReleaseAndGetVoidAddress()));
+        Check(
+            pal::CreateComObject<host::PublishingHost>(nullptr, IID_IHostImaging, imaging_.ReleaseAndGetVoidAddress()));
         Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                factory_.ReleaseAndGetVoidAddress()));
         Check(CoCreateInstance(CLSID_HostHasher, nullptr, CLSCTX_ALL, IID_IHostHasher,
@@ -316,7 +319,8 @@ int main(int argc, char** argv)
         }
     }
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    const fs::path folder = keep.empty() ? fs::temp_directory_path() / ("image-bench-" + std::to_string(getpid())) : keep;
+    const fs::path folder =
+        keep.empty() ? fs::temp_directory_path() / ("image-bench-" + std::to_string(getpid())) : keep;
     fs::create_directories(folder);
     const fs::path source = folder / "camera.jpg";
     if (!fs::exists(source)) WriteCameraLikeJpeg(source);
@@ -333,8 +337,8 @@ int main(int argc, char** argv)
     const Run exiv2Start = Repeat(rounds, {"exiv2", "--version"});
     const Run exiv2 = Repeat(rounds, {"exiv2", "-M", "set Exif.Image.Artist Bench rewrite", "mo", copy.string()},
                              [&] { fs::copy_file(source, copy, fs::copy_options::overwrite_existing); });
-    const Run jpegtran = Repeat(rounds, {"jpegtran", "-copy", "none", "-outfile", (folder / "t.jpg").string(),
-                                         source.string()});
+    const Run jpegtran =
+        Repeat(rounds, {"jpegtran", "-copy", "none", "-outfile", (folder / "t.jpg").string(), source.string()});
     const Run vipsStart = Repeat(rounds, {"vipsthumbnail", "--version"});
     const Run vips = Repeat(rounds, {"vipsthumbnail", source.string(), "--size", std::to_string(kLongEdge), "-o",
                                      (folder / "v.jpg").string() + "[Q=85,subsample_mode=off]"});
@@ -343,11 +347,13 @@ int main(int argc, char** argv)
 
     std::printf("\npixels intact: %.1f ms to the stream (%.1f MB; the first picture %.1f ms), MD5 %.1f ms apart\n",
                 pixels.seconds * 1e3, pixels.bytes / 1e6, pixels.firstSeconds * 1e3, pixels.hashSeconds * 1e3);
-    std::printf("  exiv2 metadata rewrite   %.1f ms (its start %.1f ms)  ratio %.2f, first picture %.2f (target <= 1.5)\n",
-                exiv2.seconds * 1e3, exiv2Start.seconds * 1e3, pixels.seconds / exiv2.seconds,
-                pixels.firstSeconds / exiv2.seconds);
-    std::printf("  jpegtran -copy none      %.1f ms                     speed-up %.1f, first picture %.1f (target >= 5)\n",
-                jpegtran.seconds * 1e3, jpegtran.seconds / pixels.seconds, jpegtran.seconds / pixels.firstSeconds);
+    std::printf(
+        "  exiv2 metadata rewrite   %.1f ms (its start %.1f ms)  ratio %.2f, first picture %.2f (target <= 1.5)\n",
+        exiv2.seconds * 1e3, exiv2Start.seconds * 1e3, pixels.seconds / exiv2.seconds,
+        pixels.firstSeconds / exiv2.seconds);
+    std::printf(
+        "  jpegtran -copy none      %.1f ms                     speed-up %.1f, first picture %.1f (target >= 5)\n",
+        jpegtran.seconds * 1e3, jpegtran.seconds / pixels.seconds, jpegtran.seconds / pixels.firstSeconds);
     std::printf("\nresample to %ld px, Q 0.85, 4:4:4: %.1f ms to the stream (%.2f MB), MD5 %.1f ms apart\n",
                 static_cast<long>(kLongEdge), resampled.seconds * 1e3, resampled.bytes / 1e6,
                 resampled.hashSeconds * 1e3);
@@ -355,9 +361,9 @@ int main(int argc, char** argv)
                 vips.seconds * 1e3, vipsStart.seconds * 1e3, resampled.seconds / vips.seconds);
     std::printf("  as processes: ours %.1f ms against %.1f ms            ratio %.2f\n", ourResample.seconds * 1e3,
                 vips.seconds * 1e3, ourResample.seconds / vips.seconds);
-    std::printf("  peak memory: ours %ld kB (its start alone %ld kB), vipsthumbnail %ld kB  ratio %.2f (target <= 1.5)\n",
-                ourResample.peakKb, ourStart.peakKb, vips.peakKb,
-                static_cast<double>(ourResample.peakKb) / vips.peakKb);
+    std::printf(
+        "  peak memory: ours %ld kB (its start alone %ld kB), vipsthumbnail %ld kB  ratio %.2f (target <= 1.5)\n",
+        ourResample.peakKb, ourStart.peakKb, vips.peakKb, static_cast<double>(ourResample.peakKb) / vips.peakKb);
     if (keep.empty()) fs::remove_all(folder);
     return 0;
 }

@@ -62,8 +62,8 @@ HRESULT BgrBitmap::CopyPixels(const WICRect* prc, UINT cbStride, UINT cbBufferSi
     const std::uint8_t* source = pixels_.get() + static_cast<std::size_t>(rect.Y) * sourceStride +
                                  std::size_t{kBytesPerPixel} * static_cast<UINT>(rect.X);
     for (INT row = 0; row < rect.Height; ++row)
-        std::memcpy(pbBuffer + std::size_t{cbStride} * static_cast<UINT>(row), source + sourceStride * static_cast<UINT>(row),
-                    rowBytes);
+        std::memcpy(pbBuffer + std::size_t{cbStride} * static_cast<UINT>(row),
+                    source + sourceStride * static_cast<UINT>(row), rowBytes);
     return S_OK;
 }
 

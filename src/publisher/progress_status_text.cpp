@@ -76,10 +76,10 @@ pal::WideString ProgressStatusLine(ULONGLONG totalUnits, ULONGLONG doneUnits, st
                                    const LocaleNumberFormat& numbers)
 {
     const ULONGLONG pictures = totalUnits / 100;
-    const pal::WideString estimate =
-        EstimateShown(pictures, doneUnits)
-            ? pal::FormatWide(W("%ls %ls."), ComponentString(kEstimatedTimeLeft).c_str(), TimeLeftText(timeLeft).c_str())
-            : ComponentString(kEstimating);
+    const pal::WideString estimate = EstimateShown(pictures, doneUnits)
+                                         ? pal::FormatWide(W("%ls %ls."), ComponentString(kEstimatedTimeLeft).c_str(),
+                                                           TimeLeftText(timeLeft).c_str())
+                                         : ComponentString(kEstimating);
     if (pictures <= 1) return estimate;
     const pal::WideString done = numbers.Format(static_cast<double>(doneUnits / 100), 0);
     const pal::WideString all = numbers.Format(static_cast<double>(pictures), 0);

@@ -3,13 +3,12 @@
 // the time left follows.
 #pragma once
 
-#include <windows.h>
-
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <windows.h>
 
 namespace orvana {
 

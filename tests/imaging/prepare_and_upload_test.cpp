@@ -10,9 +10,8 @@
 #include "tests/support/jpeg_inspection.h"
 #include "tests/support/test_pictures.h"
 
-#include <exiv2/exiv2.hpp>
-
 #include <cmath>
+#include <exiv2/exiv2.hpp>
 #include <fstream>
 #include <functional>
 
@@ -71,22 +70,28 @@ class FlakyImaging final : public IHostImaging {
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 #define RESERVED(n)                                                                                                    \
-    HRESULT STDMETHODCALLTYPE ReservedSlot##n() override { return E_NOTIMPL; }
-    RESERVED(3) RESERVED(4) RESERVED(5) RESERVED(6) RESERVED(7) RESERVED(8) RESERVED(9) RESERVED(10) RESERVED(11)
-    RESERVED(12) RESERVED(13) RESERVED(14) RESERVED(15) RESERVED(16) RESERVED(17) RESERVED(18) RESERVED(19)
-    RESERVED(20) RESERVED(21) RESERVED(22) RESERVED(23) RESERVED(25) RESERVED(26) RESERVED(27) RESERVED(28)
-    RESERVED(29) RESERVED(30) RESERVED(31) RESERVED(32) RESERVED(33) RESERVED(34) RESERVED(35) RESERVED(36)
-    RESERVED(37) RESERVED(38) RESERVED(39)
+    HRESULT STDMETHODCALLTYPE ReservedSlot##n() override                                                               \
+    {                                                                                                                  \
+        return E_NOTIMPL;                                                                                              \
+    }
+    RESERVED(3)
+    RESERVED(4)
+    RESERVED(5) RESERVED(6) RESERVED(7) RESERVED(8) RESERVED(9) RESERVED(10) RESERVED(11) RESERVED(12) RESERVED(13)
+        RESERVED(14) RESERVED(15) RESERVED(16) RESERVED(17) RESERVED(18) RESERVED(19) RESERVED(20) RESERVED(21)
+            RESERVED(22) RESERVED(23) RESERVED(25) RESERVED(26) RESERVED(27) RESERVED(28) RESERVED(29) RESERVED(30)
+                RESERVED(31) RESERVED(32) RESERVED(33) RESERVED(34) RESERVED(35) RESERVED(36) RESERVED(37) RESERVED(38)
+                    RESERVED(39)
 #undef RESERVED
-    HRESULT STDMETHODCALLTYPE RenderImage(LPCWSTR path, LONG reserved, LONG longEdge, IWICBitmapSource** bitmap,
-                                          ULONG flags, HostImageInfo* info) override
+                        HRESULT STDMETHODCALLTYPE
+        RenderImage(LPCWSTR path, LONG reserved, LONG longEdge, IWICBitmapSource** bitmap, ULONG flags,
+                    HostImageInfo* info) override
     {
         ++renders;
         return real_->RenderImage(path, reserved, longEdge, bitmap, flags, info);
     }
-    HRESULT STDMETHODCALLTYPE WriteImageMetadata(IWICMetadataQueryWriter* writer, LONG r0, LONG r1,
-                                                 HostImageInfo* info, BOOL copyright, BOOL exif, BOOL xmp, BOOL gps,
-                                                 BOOL iptc, BOOL any, BOOL resample) override
+    HRESULT STDMETHODCALLTYPE WriteImageMetadata(IWICMetadataQueryWriter* writer, LONG r0, LONG r1, HostImageInfo* info,
+                                                 BOOL copyright, BOOL exif, BOOL xmp, BOOL gps, BOOL iptc, BOOL any,
+                                                 BOOL resample) override
     {
         ++writes;
         if (failures-- > 0) return E_FAIL;
@@ -113,8 +118,8 @@ class PrepareAndUpload : public testing_support::EmulatedServiceTest {
         EmulatedServiceTest::SetUp();
         uploadUrl_ = LogInAndFindUploadUrl();
         ASSERT_FALSE(uploadUrl_.empty());
-        ASSERT_EQ(S_OK, pal::CreateComObject<host::PublishingHost>(nullptr, IID_IUnknown,
-                                                                    host_.ReleaseAndGetVoidAddress()));
+        ASSERT_EQ(S_OK,
+                  pal::CreateComObject<host::PublishingHost>(nullptr, IID_IUnknown, host_.ReleaseAndGetVoidAddress()));
         ASSERT_EQ(S_OK, host_->QueryInterface(IID_IHostImaging, imaging_.ReleaseAndGetVoidAddress()));
         folder_ = prefix_.Path() / "pictures";
         fs::create_directories(folder_);
@@ -188,7 +193,8 @@ bool HasIptc(const jpeg_inspection::FileMetadata& m, const char* key)
 }
 bool HasGps(const jpeg_inspection::FileMetadata& m)
 {
-    return std::any_of(m.exif.begin(), m.exif.end(), [](const Exiv2::Exifdatum& d) { return d.groupName() == "GPSInfo"; });
+    return std::any_of(m.exif.begin(), m.exif.end(),
+                       [](const Exiv2::Exifdatum& d) { return d.groupName() == "GPSInfo"; });
 }
 
 struct GroupPresence {
@@ -202,8 +208,8 @@ GroupPresence Groups(const jpeg_inspection::FileMetadata& m)
 }
 std::ostream& operator<<(std::ostream& out, const GroupPresence& g)
 {
-    return out << "copyright " << g.copyright << " exif " << g.exif << " xmp " << g.xmp << " gps " << g.gps
-               << " iptc " << g.iptc;
+    return out << "copyright " << g.copyright << " exif " << g.exif << " xmp " << g.xmp << " gps " << g.gps << " iptc "
+               << g.iptc;
 }
 
 TEST_F(PrepareAndUpload, FileIntactSendsTheFileAsItIsAndRefusesContentItCannotShow)
@@ -340,8 +346,8 @@ TEST_F(PrepareAndUpload, ResampleGivesTheLongEdgeUprightInSrgbAtTheResolutionOfT
     const auto orientation = metadata.exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
     EXPECT_TRUE(orientation == metadata.exif.end() || orientation->toLong() == 1) << "the pixels are upright now";
 
-    ASSERT_EQ(S_OK, Prepare(source, {.mode = orvana::PM_RESAMPLE, .minimize = true, .switches = kAllOff,
-                                     .longEdge = 4000}));
+    ASSERT_EQ(S_OK,
+              Prepare(source, {.mode = orvana::PM_RESAMPLE, .minimize = true, .switches = kAllOff, .longEdge = 4000}));
     uploaded = Arrived();
     facts = jpeg_inspection::ReadFrameFacts(uploaded);
     EXPECT_EQ(480u, facts.width) << "never enlarged";
@@ -380,8 +386,7 @@ TEST_F(PrepareAndUpload, ResampleReadsEveryKindTheHostDecodesAndRefusesAMislabel
     };
     for (const auto& [path, size] : sources) {
         const LONG longEdge = path.extension() == ".dng" ? 60 : 0;
-        ASSERT_EQ(S_OK, Prepare(path, {.mode = orvana::PM_RESAMPLE, .validate = false, .longEdge = longEdge}))
-            << path;
+        ASSERT_EQ(S_OK, Prepare(path, {.mode = orvana::PM_RESAMPLE, .validate = false, .longEdge = longEdge})) << path;
         const auto facts = jpeg_inspection::ReadFrameFacts(Arrived());
         EXPECT_EQ(size.first, facts.width) << path;
         EXPECT_EQ(size.second, facts.height) << path;

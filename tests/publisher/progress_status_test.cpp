@@ -15,7 +15,10 @@ using testing_support::UseLocale;
 
 constexpr ULONGLONG kSecond = 10'000'000ull;
 
-std::string Narrow(const pal::WideString& text) { return pal::ToUtf8(text); }
+std::string Narrow(const pal::WideString& text)
+{
+    return pal::ToUtf8(text);
+}
 
 std::string TimeLeft(ULONGLONG days, ULONGLONG hours, ULONGLONG minutes, ULONGLONG seconds)
 {
@@ -75,7 +78,8 @@ TEST(EstimateShown, WaitsLongerForSmallRunsAndForVeryLargeOnes)
     const struct {
         ULONGLONG pictures;
         ULONGLONG threshold;
-    } cases[] = {{1, 75}, {2, 75}, {3, 74}, {29, 51}, {30, 50}, {31, 15}, {40, 15}, {500, 31}, {999, 49}, {1000, 50}, {5000, 50}};
+    } cases[] = {{1, 75},  {2, 75},   {3, 74},   {29, 51},   {30, 50},  {31, 15},
+                 {40, 15}, {500, 31}, {999, 49}, {1000, 50}, {5000, 50}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pictures);
         const ULONGLONG per = c.pictures <= 30 ? c.pictures : 100; // units for one step of the measure
@@ -99,8 +103,7 @@ TEST_F(StatusLine, CountsThePicturesWithTheLocalesGroupingAndAddsTheEstimate)
               "Published 60 of 1,500 items. Estimated time left: less than one minute.");
     EXPECT_EQ(Narrow(orvana::ProgressStatusLine(100, 74, 600 * kSecond, numbers)), "Estimating remaining time...")
         << "one picture: the estimate alone, from 75%";
-    EXPECT_EQ(Narrow(orvana::ProgressStatusLine(100, 75, 600 * kSecond, numbers)),
-              "Estimated time left: 10 minutes.");
+    EXPECT_EQ(Narrow(orvana::ProgressStatusLine(100, 75, 600 * kSecond, numbers)), "Estimated time left: 10 minutes.");
 }
 
 } // namespace

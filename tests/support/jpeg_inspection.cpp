@@ -129,7 +129,8 @@ Bytes WithCorruptExif(const Bytes& file)
     // Put together as text: gcc 12 warns falsely about inserting behind the two SOI bytes.
     const std::string broken("Exif\0\0garbage, no TIFF header", 30);
     const std::string segment = std::string("\xFF\xE1\0", 3) + static_cast<char>(broken.size() + 2) + broken;
-    const std::string out = std::string(file.begin(), file.begin() + 2) + segment + std::string(file.begin() + 2, file.end());
+    const std::string out =
+        std::string(file.begin(), file.begin() + 2) + segment + std::string(file.begin() + 2, file.end());
     return Bytes(out.begin(), out.end());
 }
 

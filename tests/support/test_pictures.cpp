@@ -51,7 +51,8 @@ void StartVips()
 std::vector<std::uint8_t> Pixels(int width, int height, int bands, const auto& colourAt)
 {
     std::vector<std::uint8_t> pixels;
-    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * static_cast<std::size_t>(bands));
+    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                   static_cast<std::size_t>(bands));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const Rgb c = colourAt(x, y);
@@ -210,9 +211,24 @@ std::filesystem::path WriteJpeg(const std::filesystem::path& file, const JpegOpt
     if (options.dpi > 0) {
         // A stripped save states no density; a JFIF segment right after SOI does.
         const auto dpi = static_cast<std::uint16_t>(std::lround(options.dpi));
-        const std::uint8_t jfif[] = {0xFF, 0xE0, 0, 16,  'J', 'F', 'I', 'F', 0, 1, 1, 1,
-                                     static_cast<std::uint8_t>(dpi >> 8), static_cast<std::uint8_t>(dpi),
-                                     static_cast<std::uint8_t>(dpi >> 8), static_cast<std::uint8_t>(dpi), 0, 0};
+        const std::uint8_t jfif[] = {0xFF,
+                                     0xE0,
+                                     0,
+                                     16,
+                                     'J',
+                                     'F',
+                                     'I',
+                                     'F',
+                                     0,
+                                     1,
+                                     1,
+                                     1,
+                                     static_cast<std::uint8_t>(dpi >> 8),
+                                     static_cast<std::uint8_t>(dpi),
+                                     static_cast<std::uint8_t>(dpi >> 8),
+                                     static_cast<std::uint8_t>(dpi),
+                                     0,
+                                     0};
         jpeg.insert(jpeg.begin() + 2, std::begin(jfif), std::end(jfif));
     }
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -249,8 +265,8 @@ std::filesystem::path WriteTiff(const std::filesystem::path& file, int width, in
     std::vector<std::uint8_t> pixels =
         Pixels(width, height, 3, [&](int x, int y) { return GradientAt(x, y, width, height); });
     const VipsImagePtr image = Image(pixels, width, height, 3, dpi);
-    Save(vips_tiffsave(image.get(), Path(file).c_str(), "resunit", VIPS_FOREIGN_TIFF_RESUNIT_INCH, "xres",
-                       image->Xres, "yres", image->Yres, "strip", TRUE, nullptr));
+    Save(vips_tiffsave(image.get(), Path(file).c_str(), "resunit", VIPS_FOREIGN_TIFF_RESUNIT_INCH, "xres", image->Xres,
+                       "yres", image->Yres, "strip", TRUE, nullptr));
     return file;
 }
 
@@ -345,8 +361,8 @@ Rgb AdobeRgbToSrgb(Rgb colour)
     const std::vector<std::uint8_t> bytes = AdobeRgbProfile();
     const ProfilePtr adobe(cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
     const ProfilePtr srgb(cmsCreate_sRGBProfile());
-    const TransformPtr transform(cmsCreateTransform(adobe.get(), TYPE_RGB_8, srgb.get(), TYPE_RGB_8,
-                                                    INTENT_RELATIVE_COLORIMETRIC, 0));
+    const TransformPtr transform(
+        cmsCreateTransform(adobe.get(), TYPE_RGB_8, srgb.get(), TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC, 0));
     Require(transform != nullptr, "cannot build the transform");
     const std::uint8_t in[3] = {colour.r, colour.g, colour.b};
     std::uint8_t out[3] = {};

@@ -1,3 +1,4 @@
+#include "../base/time.h"
 #include "pal/base/errno_result.h"
 #include "pal/base/unique_fd.h"
 #include "pal/com/stream.h"
@@ -7,8 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include "../base/time.h"
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

@@ -21,7 +21,8 @@ StreamBytes ReadStreamToEnd(IStream* stream)
     if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) &&
         SUCCEEDED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position)) &&
         stat.cbSize.QuadPart > position.QuadPart) {
-        bytes.resize(static_cast<std::size_t>(std::min<ULONGLONG>(stat.cbSize.QuadPart - position.QuadPart, 0xFFFFFFFFu)));
+        bytes.resize(
+            static_cast<std::size_t>(std::min<ULONGLONG>(stat.cbSize.QuadPart - position.QuadPart, 0xFFFFFFFFu)));
         std::size_t have = 0;
         while (have < bytes.size()) {
             const std::size_t got = readInto(bytes.data() + have, bytes.size() - have);

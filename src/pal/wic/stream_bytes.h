@@ -12,24 +12,14 @@ namespace pal::wic {
 
 // Leaves new elements uninitialised: a buffer about to be filled by a read
 // need not be zeroed first, which for a whole picture is a pass over every page.
-template <class T>
-struct UninitialisedAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
+template <class T> struct UninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind {
         using other = UninitialisedAllocator<U>;
     };
     UninitialisedAllocator() = default;
-    template <class U>
-    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept
-    {
-    }
-    template <class U>
-    void construct(U* p) noexcept
-    {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* p, Args&&... args)
+    template <class U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args)
     {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }

@@ -218,7 +218,8 @@ TEST_F(Decoder, AStreamThatTellsNoSizeOrTooSmallAOneIsStillReadToItsEnd)
     recipe.height = 200;
     const Bytes file = MakeJpeg(recipe);
     const Bytes expected = LibjpegBgr(file);
-    for (const std::optional<ULONGLONG> told : {std::optional<ULONGLONG>{}, std::optional<ULONGLONG>{file.size() / 3}}) {
+    for (const std::optional<ULONGLONG> told :
+         {std::optional<ULONGLONG>{}, std::optional<ULONGLONG>{file.size() / 3}}) {
         SCOPED_TRACE(told ? "too small a size" : "no size");
         const auto stream = pal::MakeComObject<TrickleStream, IStream>(StreamOver(file), told);
         ComPtr<IWICBitmapDecoder> decoder;
