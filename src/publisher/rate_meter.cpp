@@ -24,6 +24,11 @@ RateMeter::RateMeter(Clock clock) : clock_(std::move(clock)) {}
 void RateMeter::Reset()
 {
     std::lock_guard lock(mutex_);
+    ResetLocked();
+}
+
+void RateMeter::ResetLocked()
+{
     started_ = false;
     total_ = done_ = startTime_ = sampleCount_ = 0;
     samples_.fill(0.0);
@@ -31,12 +36,10 @@ void RateMeter::Reset()
 
 bool RateMeter::Start(ULONGLONG total)
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (started_ || total == 0) return false;
-    }
-    Reset();
+    // One lock for the check and the start, so two starts cannot both begin the run.
     std::lock_guard lock(mutex_);
+    if (started_ || total == 0) return false;
+    ResetLocked();
     total_ = total;
     startTime_ = clock_();
     started_ = true;
@@ -51,18 +54,13 @@ bool RateMeter::Add(ULONGLONG units)
     return true;
 }
 
-double RateMeter::RateLocked() const
+double RateMeter::Rate() const
 {
+    std::lock_guard lock(mutex_);
     if (!started_) return 0.0;
     const double seconds = static_cast<double>(clock_() - startTime_) / kTicksPerSecond;
     if (seconds == 0.0) return 0.0;
     return static_cast<double>(done_) / seconds;
-}
-
-double RateMeter::Rate() const
-{
-    std::lock_guard lock(mutex_);
-    return RateLocked();
 }
 
 double RateMeter::AverageRate(double sample)

@@ -38,7 +38,7 @@ class RateMeter {
   private:
     static constexpr std::size_t kSamples = 25;
 
-    double RateLocked() const;
+    void ResetLocked();
 
     const Clock clock_;
     bool started_ = false;
