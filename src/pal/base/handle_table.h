@@ -1,4 +1,4 @@
-// The process's table of the layer's handles (HKEY, HINTERNET). A handle value
+// The process's table of the layer's handles (HKEY, HINTERNET, HWND). A handle value
 // carries a slot and that slot's generation: closing bumps the generation, so a
 // closed handle stays refused even after its slot holds a new object, and a
 // handle of one kind is never taken for another.
@@ -11,7 +11,7 @@
 
 namespace pal {
 
-enum class HandleKind : std::uint8_t { RegistryKey = 1, Internet = 2, FileSearch = 3 };
+enum class HandleKind : std::uint8_t { RegistryKey = 1, Internet = 2, FileSearch = 3, Window = 4 };
 
 using HandleValue = std::uintptr_t;
 

@@ -14,3 +14,4 @@
 #include "../locale/number_format.h"
 #include "../registry/registry.h"
 #include "../resources/resources.h"
+#include "../window/window.h"
