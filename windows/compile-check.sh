@@ -12,7 +12,7 @@ command -v "$cxx" >/dev/null || { echo "windows compile check: $cxx not found (r
 launcher=()
 command -v ccache >/dev/null && launcher=(ccache)
 
-libraries=(contract service imaging settings publisher module)
+libraries=(contract service imaging settings ui publisher module)
 includes=(-I"$root/windows/include" -I"$root/src/pal/include")
 for lib in "${libraries[@]}"; do includes+=(-I"$root/src/$lib/include"); done
 

@@ -1,4 +1,4 @@
-#include "rate_meter.h"
+#include "publisher/rate_meter.h"
 
 #include <cmath>
 #include <numeric>

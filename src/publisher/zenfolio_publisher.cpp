@@ -11,7 +11,9 @@
 #include "pal/wide_string.h"
 #include "preparation_summary.h"
 #include "settings/settings_store.h"
+#include "ui/error_box.h"
 
+#include <msxml6.h>
 #include <objbase.h>
 #include <windows.h>
 
@@ -21,6 +23,9 @@ constexpr UINT kIdsDisplayName = 100;
 constexpr UINT kIdsNeedsCredentials = 102;
 constexpr UINT kIdsAuthorizedNotConfigured = 111;
 constexpr UINT kIdsPublishTo = 116;
+constexpr UINT kIdsServiceError = 200;
+constexpr UINT kIdsNoGalleryInformation = 204;
+constexpr UINT kIdsCannotLogin = 205;
 constexpr UINT kIconId = 200;
 constexpr DWORD kProxyClassContext =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER; // 23
@@ -182,29 +187,25 @@ HRESULT CZenfolioPublisher::Configure(HWND hWndParent, LPCWSTR lpszVerb, LPCWSTR
     return S_OK;
 }
 
-HRESULT CZenfolioPublisher::Publish(HWND, HWND)
-{
-    if (!host_ || !stream_) return E_UNEXPECTED;
-    return E_NOTIMPL;
-}
-
-HRESULT CZenfolioPublisher::CanPublish(HWND, LONG fIncludeActualConnectivityCheck)
+HRESULT CZenfolioPublisher::CanPublish(HWND hWndParent, LONG fIncludeActualConnectivityCheck)
 {
     if (!host_ || !stream_) return E_UNEXPECTED;
     if (!IsAuthorized() || !IsConfigured()) return S_FALSE;
     if (!fIncludeActualConnectivityCheck) return S_OK;
-    // The live check needs the service login, which is not built yet.
-    return E_NOTIMPL;
-}
-
-HRESULT CZenfolioPublisher::Cancel(LONG)
-{
-    return E_NOTIMPL;
-}
-
-HRESULT CZenfolioPublisher::UploadProgress(tagUPLOADSTATE, ULONG, ULONG)
-{
-    return E_NOTIMPL;
+    return pal::Boundary([&]() -> HRESULT {
+        if (!EnsureLoggedIn(hWndParent)) {
+            orvana::ShowErrorBox(hWndParent, kIdsCannotLogin, kIdsServiceError);
+            return S_FALSE;
+        }
+        // The gallery may have been deleted since it was chosen.
+        pal::ComPtr<IXMLDOMNode> gallery;
+        if (proxy_->LoadPhotoSet(state_.GalleryId->c_str(), LOADPHOTOSETLEVEL_LEVEL1, FALSE,
+                                 gallery.ReleaseAndGetAddressOf()) != S_OK) {
+            orvana::ShowErrorBox(hWndParent, kIdsNoGalleryInformation, kIdsServiceError);
+            return S_FALSE;
+        }
+        return S_OK;
+    });
 }
 
 HRESULT CZenfolioPublisher::InterfaceSupportsErrorInfo(REFIID riid)

@@ -1,4 +1,4 @@
-#include "crc4.h"
+#include "settings/crc4.h"
 
 #include "contract/secret_buffer.h"
 #include "contract/secure_wipe.h"

@@ -6,10 +6,13 @@
 #include "contract/host_interfaces.h"
 #include "contract/orvana_publishing.h"
 #include "contract/version_block.h"
+#include "imaging/locale_number_format.h"
 #include "pal/com_ptr.h"
 #include "pal/dispatch_impl.h"
 #include "pal/object.h"
 #include "pal/wide_string.h"
+#include "publisher/rate_meter.h"
+#include "publisher/unique_upload_names.h"
 #include "settings/image_format_settings.h"
 #include "settings/publisher_state.h"
 
@@ -57,11 +60,25 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
     bool IsAuthorized() const;
     bool IsConfigured() const;
     HRESULT VersionString(const WCHAR* key, BSTR* out) const;
+    // The silent login with the stored credentials; a refusal shows the error box.
+    bool EnsureLoggedIn(HWND owner);
+
+    // The publish run (publish_run.cpp).
+    void RunPublish();
+    void PublishItem(ULONGLONG item);
+    HRESULT PrepareAndUpload(LPCWSTR sourcePath, LPCWSTR uploadFileName, BSTR* reply, UINT mode, bool validate,
+                             const orvana::ImageFormatSettings& settings);
+    void Log(LONG level, pal::WideView text);
+    void SetStatusText(UINT stringId);
+    // The transfer's share of the current picture on the bar and in the status line.
+    void ShowTransferProgress(ULONG total, ULONG done);
 
     orvana::VersionBlock version_;
-    // The windows Publish reports to; unread until the upload flow lands.
-    [[maybe_unused]] HWND statusWindow_ = nullptr;
-    [[maybe_unused]] HWND progressWindow_ = nullptr;
+    orvana::RateMeter rateMeter_;
+    orvana::LocaleNumberFormat numberFormat_;
+    // The windows of the running Publish; Configure may read them from another thread.
+    std::atomic<HWND> statusWindow_{nullptr};
+    std::atomic<HWND> progressWindow_{nullptr};
     LANGID language_ = 0;
     pal::ComPtr<IStream> stream_;
     pal::ComPtr<IPublishingHost> host_;
@@ -70,6 +87,7 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
     orvana::PublisherState state_;
     orvana::ImageFormatSettings jpegSettings_;
     orvana::ImageFormatSettings rawSettings_; // RAW and TIFF sources; no mode
+    orvana::UniqueUploadNames usedNames_;
     std::atomic<bool> loggedIn_{false};
     pal::ComPtr<IZenfolioProxy> proxy_;
     pal::ComPtr<IUnknown> freeThreadedMarshaler_;
