@@ -178,4 +178,18 @@ Photo& ServiceData::AddPhoto(PhotoSet& set, Photo photo)
     return set.photos.back();
 }
 
+bool ServiceData::DeletePhotoSet(std::int64_t id)
+{
+    const auto it = photo_sets_.find(id);
+    if (it == photo_sets_.end()) return false;
+    const PhotoSet& set = it->second;
+    if (Group* parent = FindGroup(set.group_id)) std::erase(parent->elements, id);
+    if (Account* owner = FindAccountByLogin(set.owner)) {
+        for (const Photo& photo : set.photos)
+            owner->photo_bytes -= static_cast<std::int64_t>(photo.bytes.size());
+    }
+    photo_sets_.erase(it);
+    return true;
+}
+
 } // namespace emulator

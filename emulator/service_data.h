@@ -34,6 +34,9 @@ class ServiceData {
     Group& AddGroup(Group& parent, std::string title, std::string caption, std::string created_on);
     PhotoSet& AddPhotoSet(Group& parent, PhotoSet fields);
     Photo& AddPhoto(PhotoSet& set, Photo photo);
+    // Takes the set out of its group with its photos (their bytes leave the
+    // owner's count); false when there is no such set.
+    bool DeletePhotoSet(std::int64_t id);
 
   private:
     std::int64_t NextId() { return next_id_++; }

@@ -298,4 +298,9 @@ std::vector<PhotoSetInfo> ServiceEmulator::PhotoSets(std::string_view login) con
     });
 }
 
+bool ServiceEmulator::DeletePhotoSet(std::int64_t id)
+{
+    return impl_->state.Write([&](ServiceData& data) { return data.DeletePhotoSet(id); });
+}
+
 } // namespace emulator

@@ -102,6 +102,9 @@ class ServiceEmulator {
     std::string IssueToken(std::string_view login);
     std::vector<ReceivedPhoto> Photos() const;
     std::vector<PhotoSetInfo> PhotoSets(std::string_view login) const;
+    // Deletes a gallery or collection as its owner would on the site; false
+    // when no set has that id. Later calls on it answer E_NOSUCHOBJECT.
+    bool DeletePhotoSet(std::int64_t id);
 
   private:
     struct Impl;

@@ -14,6 +14,8 @@ int RunInfo(const Arguments& args);
 int RunService(const Arguments& args);
 // settings set|unset|show: the per-user settings key of one plug-in class.
 int RunSettings(const Arguments& args);
+// account: logs in and writes the publisher's state record (a demo and test tool).
+int RunAccount(const Arguments& args);
 
 // Option helpers shared by the commands.
 bool HasFlag(const Arguments& args, const std::string& flag);

@@ -1,6 +1,7 @@
 // orvana-host: the reference host. It registers plug-in modules, lists the
 // publishing plug-ins, drives one through its contract and seeds its settings.
 #include "host/commands.h"
+#include "pal/http/http_diagnostics.h"
 
 #include <iostream>
 
@@ -16,14 +17,19 @@ void PrintUsage(std::ostream& out)
            "  plugins    [--json]                      list the registered publishing plug-ins\n"
            "  info       [--json] [--clsid CLSID]      create a plug-in, show what it reports, terminate it\n"
            "  service    --user NAME --password-file FILE COMMAND\n"
-           "             log in to the service and run one call, printing its result as XML:\n"
-           "             profile | hierarchy | categories | photoset ID [--level Level1|Level2|Full] [--photos]\n"
+           "             log in to the service and run one call, printing its result (profile and\n"
+           "             hierarchy as a summary, --xml for the reply; the others as XML):\n"
+           "             profile [--xml] | hierarchy [--xml] | categories\n"
+           "             | photoset ID [--level Level1|Level2|Full] [--photos]\n"
            "             | create-gallery --group ID --title T [--caption C] [--categories \"code|code\"]\n"
            "             | upload --gallery-url URL FILE [--name NAME]   (Ctrl-C cancels)\n"
            "  settings   set NAME VALUE [--type dword|string] [--clsid CLSID]\n"
            "             | unset NAME [--clsid CLSID] | show [--json] [--clsid CLSID]\n"
            "             seed or inspect a plug-in's per-user settings key; VALUE is a dword when it\n"
            "             is a decimal number that fits 32 bits, else a string\n"
+           "  account    --user NAME --password-file FILE [--gallery ID | --gallery-title TITLE]\n"
+           "             log in and store the account and gallery in the publisher's state\n"
+           "             (a demo and test tool; default: the first gallery)\n"
            "\n"
            "The registry and the host's files live under $ORVANA_PREFIX (default ~/.local/share/orvana).\n";
 }
@@ -38,6 +44,8 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     const host::Arguments args(argv + 2, argv + argc);
+    // So that a failed service call can say what the server answered.
+    pal::http::SetDiagnostics(true);
     try {
         if (command == "register") return host::RunRegister(args, true);
         if (command == "unregister") return host::RunRegister(args, false);
@@ -45,6 +53,7 @@ int main(int argc, char** argv)
         if (command == "info") return host::RunInfo(args);
         if (command == "service") return host::RunService(args);
         if (command == "settings") return host::RunSettings(args);
+        if (command == "account") return host::RunAccount(args);
         if (command == "help" || command == "--help" || command == "-h") {
             PrintUsage(std::cout);
             return 0;

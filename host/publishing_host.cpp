@@ -1,26 +1,26 @@
 #include "host/publishing_host.h"
 
 #include "host/imaging/host_imaging.h"
-#include "host/text_file.h"
+#include "host/item_record.h"
 #include "pal/unique_global.h"
 #include "pal/utf.h"
 
 #include <cstring>
-#include <iostream>
+#include <new>
+#include <optional>
 
 namespace host {
 
-void PublishingHost::Configure(std::filesystem::path logFile, bool echo)
+void PublishingHost::Configure(std::filesystem::path logFile, bool verbose)
 {
-    std::lock_guard lock(mutex_);
-    logFile_ = std::move(logFile);
-    echo_ = echo;
+    log_.SetFile(std::move(logFile));
+    log_.SetEchoLevel(verbose ? kLogTrace : kDefaultEchoLevel);
 }
 
-void PublishingHost::SetSelection(std::vector<ULONGLONG> items)
+void PublishingHost::SetSelection(Selection selection)
 {
     std::lock_guard lock(mutex_);
-    selection_ = std::move(items);
+    selection_ = std::move(selection);
 }
 
 // The block belongs to the host; it is freed when the next selection is handed out
@@ -28,30 +28,46 @@ void PublishingHost::SetSelection(std::vector<ULONGLONG> items)
 HRESULT PublishingHost::GetSelectedItems(LONG* plCount, HGLOBAL* phItems)
 {
     if (!plCount || !phItems) return E_POINTER;
-    std::lock_guard lock(mutex_);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::max<std::size_t>(1, selection_.size()) * sizeof(ULONGLONG));
+    std::vector<ULONGLONG> ids;
+    try {
+        std::lock_guard lock(mutex_);
+        ids = selection_.Ids();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::max<std::size_t>(1, ids.size()) * sizeof(ULONGLONG));
     if (!block) return E_OUTOFMEMORY;
     {
         pal::GlobalLockGuard locked(block);
-        if (!selection_.empty()) std::memcpy(locked.Data(), selection_.data(), selection_.size() * sizeof(ULONGLONG));
+        if (!ids.empty()) std::memcpy(locked.Data(), ids.data(), ids.size() * sizeof(ULONGLONG));
     }
-    *plCount = static_cast<LONG>(selection_.size());
+    *plCount = static_cast<LONG>(ids.size());
     *phItems = block;
     return S_OK;
 }
 
-HRESULT PublishingHost::GetItemInfo(ULONGLONG, HostImageInfo*)
+// The files are read outside the lock: a run on one thread and the user
+// interface on another may both ask.
+HRESULT PublishingHost::GetItemInfo(ULONGLONG ullItem, HostImageInfo* pInfo)
 {
-    return E_NOTIMPL; // the item record comes with picture preparation
+    if (!pInfo) return E_POINTER;
+    try {
+        std::optional<SelectedItem> item;
+        {
+            std::lock_guard lock(mutex_);
+            if (const SelectedItem* found = selection_.Find(ullItem)) item = *found;
+        }
+        if (!item) return E_INVALIDARG;
+        FillItemRecord(*item, *pInfo);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT PublishingHost::Log(LONG nLevel, LPCWSTR lpszSource, LPCWSTR lpszMessage)
 {
-    const std::string line = std::to_string(nLevel) + "\t" + pal::ToUtf8(lpszSource ? lpszSource : u"") + "\t" +
-                             pal::ToUtf8(lpszMessage ? lpszMessage : u"");
-    std::lock_guard lock(mutex_);
-    if (!logFile_.empty()) AppendLine(logFile_, line);
-    if (echo_) std::cerr << line << '\n';
+    log_.Write(nLevel, lpszSource ? lpszSource : u"", lpszMessage ? lpszMessage : u"");
     return S_OK;
 }
 

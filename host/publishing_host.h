@@ -1,13 +1,14 @@
-// The host object handed to a plug-in's Initialize: the selection to publish
-// and the publishing log.
+// The host object handed to a plug-in's Initialize: the selection to publish,
+// the item records and the publishing log.
 #pragma once
 
 #include "contract/host_interfaces.h"
+#include "host/publishing_log.h"
+#include "host/selection.h"
 #include "pal/object.h"
 
 #include <filesystem>
 #include <mutex>
-#include <vector>
 
 namespace host {
 
@@ -17,9 +18,12 @@ class PublishingHost : public pal::ComObjectRoot, public IPublishingHost, public
   public:
     using Interfaces = pal::InterfaceList<IPublishingHost, IHostImaging>;
 
-    // Log lines go to logFile; with echo they are printed on standard error too.
-    void Configure(std::filesystem::path logFile, bool echo);
-    void SetSelection(std::vector<ULONGLONG> items);
+    // Log lines go to logFile, and to standard error from the warnings up;
+    // verbose echoes every level.
+    void Configure(std::filesystem::path logFile, bool verbose = false);
+    void SetSelection(Selection selection);
+    // The log's echo level, echo sink and counts per level.
+    PublishingLog& LogOutput() { return log_; }
 
     HRESULT STDMETHODCALLTYPE ReservedSlot3() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ReservedSlot4() override { return E_NOTIMPL; }
@@ -70,9 +74,8 @@ class PublishingHost : public pal::ComObjectRoot, public IPublishingHost, public
 
   private:
     std::mutex mutex_;
-    std::filesystem::path logFile_;
-    bool echo_ = false;
-    std::vector<ULONGLONG> selection_;
+    Selection selection_;
+    PublishingLog log_;
 };
 
 } // namespace host

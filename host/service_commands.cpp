@@ -1,16 +1,19 @@
 // orvana-host service: a console for the service client. It goes through the
 // same proxy object the publisher uses: log in, run one call, print the
-// result element as XML.
+// result: the profile and the hierarchy as a summary (--xml: as the reply's
+// XML), the other calls' result element as XML.
 #include "contract/orvana_publishing.h"
 #include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
-#include "host/text_file.h"
+#include "host/service_login.h"
+#include "host/service_replies.h"
 #include "host/upload_command.h"
 #include "pal/bstr.h"
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
 #include "pal/hresult_error.h"
+#include "pal/http/http_diagnostics.h"
 #include "pal/utf.h"
 #include "pal/xml/msxml.h"
 
@@ -22,22 +25,6 @@
 namespace host {
 
 namespace {
-
-int Fail(const std::string& what, HRESULT hr)
-{
-    std::fprintf(stderr, "orvana-host: %s failed: HRESULT 0x%08x\n", what.c_str(), static_cast<unsigned>(hr));
-    return 1;
-}
-
-std::string ReadPassword(const std::string& file)
-{
-    const auto content = ReadWholeFile(file);
-    if (!content) throw std::runtime_error("cannot read the password file " + file);
-    std::string password = *content;
-    if (const auto end = password.find_first_of("\r\n"); end != std::string::npos) password.resize(end);
-    if (password.empty()) throw std::runtime_error("the password file " + file + " holds no password");
-    return password;
-}
 
 // The words that are not options: the command, then its argument.
 Arguments Positional(const Arguments& args)
@@ -104,31 +91,30 @@ int RunService(const Arguments& args)
 
     ComApartment apartment;
     HostClassRegistration hostClasses;
-    pal::ComPtr<IZenfolioProxy> proxy;
-    if (const HRESULT hr = CoCreateInstance(CLSID_ZenfolioProxy, nullptr, CLSCTX_INPROC_SERVER, IID_IZenfolioProxy,
-                                            proxy.ReleaseAndGetVoidAddress());
-        FAILED(hr))
-        return Fail("creating the service proxy (is the plug-in registered? try 'orvana-host register')", hr);
-
+    const pal::ComPtr<IZenfolioProxy> proxy = CreateProxyAndLogIn(user, passwordFile);
+    if (!proxy) return 1;
     const std::u16string login = pal::ToUtf16(user);
-    std::u16string password = pal::ToUtf16(ReadPassword(passwordFile));
-    const HRESULT loggedIn = proxy->Authenticate(login.c_str(), password.c_str());
-    std::fill(password.begin(), password.end(), u'\0');
-    if (FAILED(loggedIn)) return Fail("login as " + user, loggedIn);
 
     if (words.front() == "upload") {
         if (words.size() < 2) throw std::runtime_error("upload needs a FILE");
         return RunUpload(proxy.Get(), words[1], args);
     }
     pal::ComPtr<IXMLDOMNode> result;
-    if (const HRESULT hr = RunCall(proxy.Get(), words, login, args, result); FAILED(hr)) return Fail(words.front(), hr);
+    pal::http::ClearLastExchange();
+    if (const HRESULT hr = RunCall(proxy.Get(), words, login, args, result); FAILED(hr))
+        return ReportFailure(words.front(), hr);
+    if (!HasFlag(args, "--xml") && (words.front() == "profile" || words.front() == "hierarchy")) {
+        std::cout << (words.front() == "profile" ? FormatProfile(ReadProfile(result.Get()))
+                                                 : FormatHierarchy(ReadHierarchy(result.Get())));
+        return 0;
+    }
     if (!result) {
         std::cout << '\n';
         return 0;
     }
     pal::Bstr xml;
     if (const HRESULT hr = result->get_xml(xml.ReleaseAndGetAddressOf()); FAILED(hr))
-        return Fail("reading the reply", hr);
+        return ReportFailure("reading the reply", hr);
     std::cout << pal::ToUtf8(xml.View()) << '\n';
     return 0;
 }

@@ -48,8 +48,13 @@ printf 'not-the-password\n' > "$demo/wrong"
 "$host" service --user demo --password-file "$demo/wrong" profile || echo "(refused, as it should be)"
 
 echo
+echo "== The account and its first gallery stored in the plug-in's state, as the settings would"
+"$host" account --user demo --password-file "$demo/password"
+"$host" info | grep '^Display state'
+
+echo
 echo "== Uploading a picture to the first gallery of the tree (progress on the terminal)"
-gallery_url=$("$host" service --user demo --password-file "$demo/password" hierarchy |
+gallery_url=$("$host" service --user demo --password-file "$demo/password" hierarchy --xml |
     grep -o '<UploadUrl>[^<]*</UploadUrl>' | head -n 1 | sed -e 's/<[^>]*>//g')
 head -c 8000000 /dev/urandom > "$demo/Evening at the lake.jpg"
 echo "gallery upload address: $gallery_url"

@@ -103,5 +103,24 @@ TEST_F(EmulatorUpload, NonNumericSwitchAnswersTextThatIsNoId)
     EXPECT_EQ(service_.Photos().size(), 1u);
 }
 
+TEST_F(EmulatorUpload, DeletedGalleryIsGoneFromTheTreeRefusesUploadsAndTakesItsPhotosAlong)
+{
+    ASSERT_EQ(client_.Upload(upload_url_, "filename=a.jpg", bytes_, token_).status, 200);
+    const std::int64_t id = service_.Photos().at(0).photo_set_id;
+    const std::string id_text = std::to_string(id);
+
+    ASSERT_TRUE(service_.DeletePhotoSet(id));
+    EXPECT_FALSE(service_.DeletePhotoSet(id)) << "a second deletion finds nothing";
+
+    const SoapReply tree = client_.Call("LoadGroupHierarchy", Element("loginName", "demo"), token_);
+    EXPECT_EQ(tree.xml.Count("//z:PhotoSet[z:Id='" + id_text + "']"), 0);
+    EXPECT_EQ(tree.xml.Count("//z:PhotoSet"), 3) << "the other sets stay";
+    const SoapReply set = client_.Call("LoadPhotoSet", Element("photoSetId", id_text) + Element("level", "Level1"));
+    EXPECT_EQ(set.FaultCode(), "E_NOSUCHOBJECT");
+    EXPECT_EQ(client_.Upload(upload_url_, "filename=b.jpg", bytes_, token_).status, 404);
+    EXPECT_TRUE(service_.Photos().empty());
+    EXPECT_EQ(client_.Call("LoadPrivateProfile", "", token_).Result("z:PhotoBytes"), "0");
+}
+
 } // namespace
 } // namespace emulator::testing

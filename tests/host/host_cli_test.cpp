@@ -100,7 +100,7 @@ TEST_F(HostProgram, ServiceConsoleLogsInThroughTheProxySettingAndPrintsTheGroupT
     testing_support::ProxyEnvironment environment;
     environment.Set("http_proxy", service.Url());
 
-    const HostRun tree = Host("service --user demo --password-file " + good.string() + " hierarchy");
+    const HostRun tree = Host("service --user demo --password-file " + good.string() + " hierarchy --xml");
     ASSERT_EQ(0, tree.status) << tree.output;
     EXPECT_TRUE(Contains(tree.output, "<LoadGroupHierarchyResult")) << tree.output;
     EXPECT_TRUE(Contains(tree.output, "<Title>Travel</Title>")) << tree.output;

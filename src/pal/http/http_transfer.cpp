@@ -3,6 +3,7 @@
 #include "pal/http/curl_error.h"
 #include "pal/http/curl_handles.h"
 #include "pal/http/header_text.h"
+#include "pal/http/http_diagnostics.h"
 
 #include <algorithm>
 #include <climits>
@@ -66,9 +67,7 @@ size_t ReceiveHeader(char* data, size_t size, size_t count, void* context)
     }
 }
 
-} // namespace
-
-HRESULT PerformTransfer(const TransferRequest& request, TransferResponse& response)
+HRESULT Exchange(const TransferRequest& request, TransferResponse& response)
 {
     response = {};
     CurlEasy easy = NewCurlEasy();
@@ -137,6 +136,34 @@ HRESULT PerformTransfer(const TransferRequest& request, TransferResponse& respon
     if (rc != CURLE_OK) return HRESULT_FROM_WIN32(WinHttpErrorFromCurl(rc));
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     return S_OK;
+}
+
+void Record(const TransferRequest& request, const TransferResponse& response, HRESULT result) noexcept
+{
+    try {
+        ExchangeRecord record;
+        record.method = request.method;
+        record.url = request.url;
+        record.result = result;
+        if (SUCCEEDED(result)) {
+            record.status = response.status;
+            record.statusText = response.statusText;
+            record.contentType = FindHeader(response.headerLines, "Content-Type").value_or("");
+            record.body = response.body.substr(0, kDiagnosticBodyBytes);
+        }
+        RecordExchange(std::move(record));
+    } catch (...) {
+        // A trace that cannot be kept must not fail the exchange it describes.
+    }
+}
+
+} // namespace
+
+HRESULT PerformTransfer(const TransferRequest& request, TransferResponse& response)
+{
+    const HRESULT result = Exchange(request, response);
+    if (DiagnosticsOn()) Record(request, response, result);
+    return result;
 }
 
 std::optional<std::string> FindHeader(const std::vector<std::string>& lines, std::string_view name)
