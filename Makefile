@@ -24,6 +24,7 @@ bench: build
 	@scripts/bootstrap.sh bench
 	@build/bin/upload_bench $(UPLOAD_BENCH_ARGS)
 	@build/bin/image_preparation_bench $(IMAGE_BENCH_ARGS)
+	@build/bin/publish_run_bench $(PUBLISH_BENCH_ARGS)
 
 demo: build
 	@scripts/demo.sh

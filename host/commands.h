@@ -12,6 +12,8 @@ int RunRegister(const Arguments& args, bool registering);
 int RunPlugins(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunService(const Arguments& args);
+// publish [--verbose] FILE|FOLDER...: 0 all published, 1 failures or cancelled, 2 not ready or misused.
+int RunPublish(const Arguments& args);
 // settings set|unset|show: the per-user settings key of one plug-in class.
 int RunSettings(const Arguments& args);
 // account: logs in and writes the publisher's state record (a demo and test tool).

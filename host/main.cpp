@@ -30,6 +30,10 @@ void PrintUsage(std::ostream& out)
            "  account    --user NAME --password-file FILE [--gallery ID | --gallery-title TITLE]\n"
            "             log in and store the account and gallery in the publisher's state\n"
            "             (a demo and test tool; default: the first gallery)\n"
+           "  publish    [--verbose] FILE|FOLDER...\n"
+           "             publish the pictures to the stored gallery with a progress bar; Ctrl-C once\n"
+           "             stops after the current picture, twice aborts it. Exit status 0: all\n"
+           "             published, 1: pictures failed or cancelled, 2: not ready or bad usage\n"
            "\n"
            "The registry and the host's files live under $ORVANA_PREFIX (default ~/.local/share/orvana).\n";
 }
@@ -52,6 +56,7 @@ int main(int argc, char** argv)
         if (command == "plugins") return host::RunPlugins(args);
         if (command == "info") return host::RunInfo(args);
         if (command == "service") return host::RunService(args);
+        if (command == "publish") return host::RunPublish(args);
         if (command == "settings") return host::RunSettings(args);
         if (command == "account") return host::RunAccount(args);
         if (command == "help" || command == "--help" || command == "-h") {

@@ -378,15 +378,15 @@ TEST_F(PublishRun, TheReadinessCheckLogsInOnceAndReportsRefusals)
 {
     emulator_->InjectFailure(emulator::Failure::RefuseLogin, "Authenticate");
     EXPECT_EQ(S_FALSE, plugin_->CanPublish(windows_.Status(), TRUE));
-    const auto boxes = windows_.MessageBoxes();
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(u"Authorization Error", boxes[0].caption);
-    EXPECT_EQ(u"Login failed or communication error.", boxes[0].text);
-    EXPECT_EQ(u"An error occurred while talking to Zenfolio", boxes[1].caption);
+    const auto refused = windows_.MessageBoxes();
+    ASSERT_EQ(2u, refused.size());
+    EXPECT_EQ(u"Authorization Error", refused[0].caption);
+    EXPECT_EQ(u"Login failed or communication error.", refused[0].text);
+    EXPECT_EQ(u"An error occurred while talking to Zenfolio", refused[1].caption);
     EXPECT_EQ(u"Cannot login to Zenfolio, please try again later. If the problem persists, try supplying new login "
               u"credentials.",
-              boxes[1].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes[1].type);
+              refused[1].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), refused[1].type);
 
     emulator_->ClearFailures();
     EXPECT_EQ(S_OK, plugin_->CanPublish(windows_.Status(), TRUE));
@@ -400,6 +400,15 @@ TEST_F(PublishRun, TheReadinessCheckLogsInOnceAndReportsRefusals)
     EXPECT_EQ(S_OK, plugin_->CanPublish(windows_.Status(), TRUE));
     EXPECT_EQ(before, logins()) << "logged in already";
     EXPECT_EQ(2u, windows_.MessageBoxes().size());
+
+    // A gallery deleted on the service is found before anything is sent.
+    ASSERT_TRUE(emulator_->DeletePhotoSet(gallery_.id));
+    EXPECT_EQ(S_FALSE, plugin_->CanPublish(windows_.Status(), TRUE));
+    const auto boxes = windows_.MessageBoxes();
+    ASSERT_EQ(3u, boxes.size());
+    EXPECT_EQ(u"An error occurred while talking to Zenfolio", boxes[2].caption);
+    EXPECT_EQ(u"Cannot retrieve gallery information.", boxes[2].text);
+    EXPECT_EQ(S_OK, plugin_->CanPublish(windows_.Status(), FALSE)) << "without the check nothing is asked";
 }
 
 } // namespace
