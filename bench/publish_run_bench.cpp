@@ -115,8 +115,7 @@ int main(int argc, char** argv)
         host::HostClassRegistration hostClasses;
         pal::ComPtr<IClassFactory> proxyClass(new pal::ClassFactory(&pal::CreateComObject<CZenfolioProxy>));
         DWORD cookie = 0;
-        CoRegisterClassObject(CLSID_ZenfolioProxy, proxyClass.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                              &cookie);
+        CoRegisterClassObject(CLSID_ZenfolioProxy, proxyClass.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
 
         host::Selection selection = host::Selection::FromPaths({folder});
         auto hostObject = pal::MakeComObject<host::PublishingHost, IPublishingHost>();

@@ -111,8 +111,7 @@ std::string NotReadyReason(const std::u16string& displayStateBefore, const std::
     if (boxes.empty())
         return "the plug-in has no gallery to publish to: choose one with 'orvana-host account ... --gallery ID'";
     for (const ShownMessageBox& box : boxes)
-        if (box.caption == "Authorization Error")
-            return "the service refused the login with the stored credentials";
+        if (box.caption == "Authorization Error") return "the service refused the login with the stored credentials";
     return "the gallery chosen for publishing cannot be found on the service (deleted?)";
 }
 
@@ -142,8 +141,9 @@ int RunPublish(const Arguments& args)
     if (const HRESULT hr = CoCreateInstance(CLSID_ZenfolioPublisher, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IOrvanaPublishingPlugin, plugin.ReleaseAndGetVoidAddress());
         FAILED(hr)) {
-        std::fprintf(stderr, "orvana-host: cannot create the plug-in: HRESULT 0x%08x (is it registered? try "
-                             "'orvana-host register')\n",
+        std::fprintf(stderr,
+                     "orvana-host: cannot create the plug-in: HRESULT 0x%08x (is it registered? try "
+                     "'orvana-host register')\n",
                      static_cast<unsigned>(hr));
         return 2;
     }
