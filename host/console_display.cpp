@@ -23,12 +23,12 @@ long long Done(const pal::ProgressBarState& bar)
     return static_cast<long long>(bar.position) - bar.low;
 }
 
-// A run's range is pictures × 100, so such a range counts pictures.
-std::string CountText(const pal::ProgressBarState& bar)
+// A run's range is pictures × 100, so such a range, once set, counts pictures.
+std::string CountText(const pal::ProgressBarState& bar, bool rangeSet)
 {
     const long long span = Span(bar);
     char text[48];
-    if (span > 0 && span % 100 == 0) {
+    if (rangeSet && span > 0 && span % 100 == 0) {
         const int digits = std::snprintf(nullptr, 0, "%lld", span / 100);
         std::snprintf(text, sizeof text, "%*lld/%lld", digits, Done(bar) / 100, span / 100);
     } else {
@@ -98,6 +98,7 @@ std::optional<LRESULT> ConsoleDisplay::ProgressMessage(UINT message, WPARAM wPar
     const pal::ProgressBarState before = bar_;
     const std::optional<LRESULT> answer = bar_.Handle(message, wParam, lParam);
     if (!answer || finished_) return answer;
+    if (message == PBM_SETRANGE || message == PBM_SETRANGE32) rangeSet_ = true;
     if (bar_.state != before.state) {
         if (output_.isTerminal) {
             Draw(true);
@@ -176,7 +177,8 @@ std::string ConsoleDisplay::TerminalLine() const
     const long long span = Span(bar_);
     const int filled = span > 0 ? static_cast<int>(Done(bar_) * kBarCells / span) : 0;
     std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                       std::string(static_cast<std::size_t>(kBarCells - filled), '.') + "]  " + CountText(bar_);
+                       std::string(static_cast<std::size_t>(kBarCells - filled), '.') + "]  " +
+                       CountText(bar_, rangeSet_);
     if (const std::string_view word = StateWord(bar_.state); !word.empty()) (line += "  ") += word;
     if (!status_.empty()) (line += "  ") += OneLine(status_);
     // One column short of the edge, so the cursor never wraps to the next row.
@@ -189,7 +191,7 @@ std::string ConsoleDisplay::TerminalLine() const
 
 std::string ConsoleDisplay::PlainLine(std::string_view text) const
 {
-    return "[" + CountText(bar_) + "] " + std::string(text);
+    return "[" + CountText(bar_, rangeSet_) + "] " + std::string(text);
 }
 
 int ConsoleDisplay::Width() const

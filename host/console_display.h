@@ -47,6 +47,7 @@ class ConsoleDisplay {
 
     const ConsoleOutput output_;
     pal::ProgressBarState bar_;
+    bool rangeSet_ = false; // the default range says nothing about pictures
     std::u16string status_;
     // Terminal: whether the bar line is on screen, and what it shows.
     bool shown_ = false;

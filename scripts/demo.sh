@@ -21,10 +21,11 @@ echo "== What the plug-in reports"
 "$host" info
 echo
 echo "== Preparation settings seeded into the plug-in's per-user key (typed sizes are made canonical on load)"
-for setting in "JPEGMode 2" "JPEGWriteEXIF 0" "JPEGWriteXMP 0" "JPEGWriteIPTC 0"; do
+# JPEG files go up intact; RAW and TIFF files are converted, at most 1024 pixels, without GPS.
+for setting in "JPEGMode 0" "RAWWriteGPS 0"; do
     "$host" settings set $setting >/dev/null
 done
-"$host" settings set JPEGLongDimension "24cm" --type string >/dev/null
+"$host" settings set RAWLongDimension "1024" --type string >/dev/null
 "$host" settings show
 echo
 
@@ -53,12 +54,15 @@ echo "== The account and its first gallery stored in the plug-in's state, as the
 "$host" info | grep '^Display state'
 
 echo
-echo "== Uploading a picture to the first gallery of the tree (progress on the terminal)"
-gallery_url=$("$host" service --user demo --password-file "$demo/password" hierarchy --xml |
-    grep -o '<UploadUrl>[^<]*</UploadUrl>' | head -n 1 | sed -e 's/<[^>]*>//g')
-head -c 8000000 /dev/urandom > "$demo/Evening at the lake.jpg"
-echo "gallery upload address: $gallery_url"
-photo_id=$("$host" service --user demo --password-file "$demo/password" upload --gallery-url "$gallery_url" \
-    "$demo/Evening at the lake.jpg")
-echo "the service answered photo id $photo_id; received:"
-find "$demo/service" -name "$photo_id-*" -printf '  %P (%s bytes)\n'
+echo "== Pictures to publish"
+build/bin/demo-pictures make "$demo/pictures"
+find "$demo/pictures" -type f -printf '  %P\n' | sort
+
+echo
+echo "== Publishing them (Ctrl-C once stops after the current picture, twice aborts it)"
+# Folders bring the pictures directly inside them.
+"$host" publish "$demo/pictures" "$demo/pictures/day 1" "$demo/pictures/day 2"
+
+echo
+echo "== What the service received"
+find "$demo/service" -type f ! -name '*.txt' -print0 | sort -z | xargs -0 build/bin/demo-pictures describe
