@@ -1,13 +1,7 @@
 // orvana-host publish against the emulator: the exit status a script can rely
 // on and the sentence that says why a run could not start.
-#include "emulator/service_emulator.h"
-#include "host/text_file.h"
-#include "tests/host/host_program.h"
-#include "tests/support/proxy_environment.h"
-#include "tests/support/temporary_prefix.h"
+#include "tests/host/host_with_service.h"
 #include "tests/support/test_pictures.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -15,14 +9,11 @@ using host_testing::Contains;
 using host_testing::Host;
 using host_testing::HostRun;
 
-class HostPublish : public testing_support::PrefixTest {
+class HostPublish : public host_testing::HostWithServiceTest {
   protected:
     void SetUp() override
     {
-        service_.Start();
-        environment_.Set("http_proxy", service_.Url());
-        ASSERT_EQ(0, Host("register --module " + std::string(ORVANA_COMPONENT_PATH)).status);
-        host::ReplaceFileAtomically(password_, "zenfolio-demo\n");
+        HostWithServiceTest::SetUp();
         std::filesystem::create_directories(folder_);
         test_pictures::JpegOptions options;
         options.camera = true;
@@ -31,11 +22,6 @@ class HostPublish : public testing_support::PrefixTest {
         test_pictures::WritePng(folder_ / "plan.png", 40, 30);
         test_pictures::WriteDng(folder_ / "IMG_1.CR2", 32, 24); // one item with IMG_1.jpg
     }
-    void TearDown() override { service_.Stop(); }
-
-    emulator::ServiceEmulator service_;
-    testing_support::ProxyEnvironment environment_;
-    const std::filesystem::path password_ = prefix_.Path() / "password";
     const std::filesystem::path folder_ = prefix_.Path() / "pictures";
 };
 

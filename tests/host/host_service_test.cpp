@@ -7,7 +7,7 @@
 #include "host/text_file.h"
 #include "settings/crc4.h"
 #include "settings/publisher_state.h"
-#include "tests/host/host_program.h"
+#include "tests/host/host_with_service.h"
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
 
@@ -20,17 +20,8 @@ using host_testing::Contains;
 using host_testing::Host;
 using host_testing::HostRun;
 
-class HostService : public testing_support::PrefixTest {
+class HostService : public host_testing::HostWithServiceTest {
   protected:
-    void SetUp() override
-    {
-        service_.Start();
-        environment_.Set("http_proxy", service_.Url());
-        ASSERT_EQ(0, Host("register --module " + std::string(ORVANA_COMPONENT_PATH)).status);
-        host::ReplaceFileAtomically(password_, "zenfolio-demo\n");
-    }
-    void TearDown() override { service_.Stop(); }
-
     static orvana::PublisherState SavedState()
     {
         orvana::PublisherState state;
@@ -38,10 +29,6 @@ class HostService : public testing_support::PrefixTest {
         orvana::LoadState(stream.Get(), state);
         return state;
     }
-
-    emulator::ServiceEmulator service_;
-    testing_support::ProxyEnvironment environment_;
-    const std::filesystem::path password_ = prefix_.Path() / "password";
 };
 
 TEST_F(HostService, AccountToolWritesTheRecordThePublisherReads)
