@@ -168,9 +168,11 @@ HRESULT CZenfolioPublisher::GetDisplayState(BSTR* pbstrDisplayState)
             const pal::WideString displayName = state_.DisplayName.value_or(W(""));
             return ReturnString(pal::FormatWide(format.c_str(), displayName.c_str()), pbstrDisplayState);
         }
-        orvana::LoadPublisherSettings(jpegSettings_, rawSettings_);
+        // Copies: a host may ask while a run on another thread reads the members.
+        orvana::ImageFormatSettings jpeg, rawOrTiff;
+        orvana::LoadPublisherSettings(jpeg, rawOrTiff);
         const pal::WideString format = orvana::ComponentString(kIdsPublishTo);
-        const pal::WideString summary = orvana::PreparationSummary(jpegSettings_);
+        const pal::WideString summary = orvana::PreparationSummary(jpeg);
         return ReturnString(pal::FormatWide(format.c_str(), state_.GalleryTitle->c_str(), summary.c_str()),
                             pbstrDisplayState);
     });

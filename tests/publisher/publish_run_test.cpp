@@ -2,6 +2,7 @@
 // service emulator: what arrives, what the log says at which level, and what
 // the host's windows were sent, on their own thread.
 #include "contract/orvana_publishing.h"
+#include "pal/bstr.h"
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
 #include "pal/http/session_worker.h"
@@ -17,6 +18,7 @@
 #include "tests/support/test_pictures.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -152,7 +154,18 @@ TEST_F(PublishRun, ItemsOfEveryKindArriveUnderUniqueNames)
                      {Stem(raw), u"CR2;TIF"}});
     LogIn();
 
-    ASSERT_EQ(S_OK, Publish());
+    // A viewer asks for the display state while the run goes on.
+    std::atomic<bool> running{true};
+    std::thread viewer([&] {
+        while (running) {
+            pal::Bstr state;
+            EXPECT_EQ(S_OK, plugin_->GetDisplayState(state.ReleaseAndGetAddressOf()));
+        }
+    });
+    const HRESULT published = Publish();
+    running = false;
+    viewer.join();
+    ASSERT_EQ(S_OK, published);
 
     EXPECT_EQ((std::vector<std::string>{"IMG_1.jpg", "IMG_1(2).jpg", "logo.png", "scan.jpg", "pair.jpg", "cam.jpg"}),
               ArrivedNames());
