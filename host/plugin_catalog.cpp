@@ -1,9 +1,13 @@
 #include "host/plugin_catalog.h"
 
 #include "contract/orvana_publishing.h"
+#include "pal/com/activation.h"
 #include "pal/guid_text.h"
 #include "pal/registry_key.h"
 #include "pal/utf.h"
+
+#include <cstdio>
+#include <iostream>
 
 namespace host {
 
@@ -57,6 +61,26 @@ std::vector<PluginEntry> FindPublishingPlugins()
         plugins.push_back({clsid, DefaultValue(classKey.Get(), u"ProgID"), DefaultValue(classKey.Get(), u"")});
     }
     return plugins;
+}
+
+pal::ComPtr<IOrvanaPublishingPlugin> CreatePublishingPlugin(REFCLSID clsid)
+{
+    pal::ComPtr<IOrvanaPublishingPlugin> plugin;
+    if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOrvanaPublishingPlugin,
+                                            plugin.ReleaseAndGetVoidAddress());
+        FAILED(hr)) {
+        std::cerr << "orvana-host: cannot create the plug-in " << pal::ToUtf8(pal::GuidToString(clsid)) << ": HRESULT "
+                  << HresultText(hr) << " (is it registered? try 'orvana-host register')\n";
+        return nullptr;
+    }
+    return plugin;
+}
+
+std::string HresultText(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(hr));
+    return text;
 }
 
 } // namespace host

@@ -2,7 +2,9 @@
 // host's publishing plug-in category.
 #pragma once
 
+#include "contract/orvana_publishing.h"
 #include "pal/com/guid.h"
+#include "pal/com_ptr.h"
 
 #include <string>
 #include <vector>
@@ -16,5 +18,12 @@ struct PluginEntry {
 };
 
 std::vector<PluginEntry> FindPublishingPlugins();
+
+// The plug-in created in-process; null after saying on standard error why
+// not (and that it may need registering).
+pal::ComPtr<IOrvanaPublishingPlugin> CreatePublishingPlugin(REFCLSID clsid);
+
+// "0x8007000d", as the console commands write results.
+std::string HresultText(HRESULT hr);
 
 } // namespace host

@@ -23,13 +23,6 @@ namespace host {
 
 namespace {
 
-std::string HresultText(HRESULT hr)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(hr));
-    return text;
-}
-
 // Asks one of the plug-in's text questions; nothing when it fails.
 std::optional<std::string> AskText(IOrvanaPublishingPlugin* plugin, HRESULT (IOrvanaPublishingPlugin::*method)(BSTR*),
                                    std::string& error)
@@ -88,14 +81,8 @@ int RunInfo(const Arguments& args)
         if (!pal::TryParseGuid(pal::ToUtf16(text), clsid)) throw std::runtime_error("not a class id: " + text);
     }
 
-    pal::ComPtr<IOrvanaPublishingPlugin> plugin;
-    if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOrvanaPublishingPlugin,
-                                            plugin.ReleaseAndGetVoidAddress());
-        FAILED(hr)) {
-        std::cerr << "orvana-host: cannot create the plug-in " << pal::ToUtf8(pal::GuidToString(clsid)) << ": HRESULT "
-                  << HresultText(hr) << " (is it registered? try 'orvana-host register')\n";
-        return 1;
-    }
+    const pal::ComPtr<IOrvanaPublishingPlugin> plugin = CreatePublishingPlugin(clsid);
+    if (!plugin) return 1;
 
     auto publishingHost = pal::MakeComObject<PublishingHost, IPublishingHost>();
     static_cast<PublishingHost*>(publishingHost.Get())

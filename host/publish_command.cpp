@@ -7,6 +7,7 @@
 #include "host/commands.h"
 #include "host/console_window.h"
 #include "host/host_classes.h"
+#include "host/plugin_catalog.h"
 #include "host/publishing_host.h"
 #include "host/selection.h"
 #include "host/service_diagnostic.h"
@@ -137,16 +138,8 @@ int RunPublish(const Arguments& args)
 
     ComApartment apartment;
     HostClassRegistration hostClasses;
-    pal::ComPtr<IOrvanaPublishingPlugin> plugin;
-    if (const HRESULT hr = CoCreateInstance(CLSID_ZenfolioPublisher, nullptr, CLSCTX_INPROC_SERVER,
-                                            IID_IOrvanaPublishingPlugin, plugin.ReleaseAndGetVoidAddress());
-        FAILED(hr)) {
-        std::fprintf(stderr,
-                     "orvana-host: cannot create the plug-in: HRESULT 0x%08x (is it registered? try "
-                     "'orvana-host register')\n",
-                     static_cast<unsigned>(hr));
-        return 2;
-    }
+    const pal::ComPtr<IOrvanaPublishingPlugin> plugin = CreatePublishingPlugin(CLSID_ZenfolioPublisher);
+    if (!plugin) return 2;
     auto hostObject = pal::MakeComObject<PublishingHost, IPublishingHost>();
     auto* publishingHost = static_cast<PublishingHost*>(hostObject.Get());
     const std::filesystem::path logFile = pal::PrefixDirectory() / "host" / "publishing.log";
@@ -155,8 +148,8 @@ int RunPublish(const Arguments& args)
     const StateStore store = StateStore::InPrefix();
     pal::ComPtr<IStream> state = store.Open(CLSID_ZenfolioPublisher);
     if (const HRESULT hr = plugin->Initialize(hostObject.Get(), 0x0409, state.Get(), 0); FAILED(hr)) {
-        std::fprintf(stderr, "orvana-host: the plug-in's state cannot be read (HRESULT 0x%08x): %s\n",
-                     static_cast<unsigned>(hr), store.FileFor(CLSID_ZenfolioPublisher).c_str());
+        std::cerr << "orvana-host: the plug-in's state cannot be read (HRESULT " << HresultText(hr)
+                  << "): " << store.FileFor(CLSID_ZenfolioPublisher).string() << '\n';
         return 2;
     }
 
@@ -194,8 +187,7 @@ int RunPublish(const Arguments& args)
         publishingHost->LogOutput().SetEchoSink(nullptr);
     }
     if (const HRESULT hr = plugin->Terminate(); FAILED(hr)) {
-        std::fprintf(stderr, "orvana-host: the plug-in's state could not be saved: HRESULT 0x%08x\n",
-                     static_cast<unsigned>(hr));
+        std::cerr << "orvana-host: the plug-in's state could not be saved: HRESULT " << HresultText(hr) << '\n';
         return status == 0 ? 1 : status;
     }
     store.Save(CLSID_ZenfolioPublisher, state.Get());
