@@ -4,13 +4,16 @@
 # dpkg and `locale -a`, which takes well under a second.
 set -euo pipefail
 
-# Usage: bootstrap.sh [fuzz] [windows] [bench]. The optional groups add what
+# Usage: bootstrap.sh [fuzz] [windows] [bench] [screens]. The optional groups add what
 # `make fuzz` needs (clang and its runtime libraries, of which libFuzzer is one),
 # what `make check-windows` needs (mingw-w64's compiler and Windows headers) and
-# what `make bench` compares with (curl, exiv2, jpegtran, vipsthumbnail).
+# what `make bench` compares with (curl, exiv2, jpegtran, vipsthumbnail) and
+# the X server the screenshots of real windows are taken under.
 packages=(
     build-essential cmake ninja-build pkg-config locales
     libsqlite3-dev libxml2-dev libcurl4-openssl-dev libssl-dev libcpp-httplib-dev libjpeg62-turbo-dev libexiv2-dev libvips-dev libraw-dev liblcms2-dev libtiff-dev duktape-dev
+    qt6-base-dev # the dialogs and the viewer host
+    fonts-dejavu-core # the font the dialog tests pin, so sizes agree on every machine
     libgtest-dev libgmock-dev libbenchmark-dev
     media-types # /etc/mime.types: an upload's content type by extension
 )
@@ -19,8 +22,9 @@ for group in "$@"; do
     fuzz) packages+=(clang libclang-rt-dev) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev) ;;
     bench) packages+=(curl exiv2 libjpeg-turbo-progs libvips-tools) ;;
+    screens) packages+=(xvfb xauth) ;;
     *)
-        echo "bootstrap: unknown package group '$group' (known: fuzz, windows, bench)" >&2
+        echo "bootstrap: unknown package group '$group' (known: fuzz, windows, bench, screens)" >&2
         exit 2
         ;;
     esac

@@ -15,3 +15,4 @@
 #include "../registry/registry.h"
 #include "../resources/resources.h"
 #include "../window/window.h"
+#include "../window/window_styles.h"

@@ -29,6 +29,9 @@ STDAPI_(BOOL) IsWindow(HWND hWnd);
 // message box presenter (standard error unless a host installs one).
 // Answers the button pressed, or 0 when the owner is not a window.
 STDAPI_(int) MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
+// Plays the sound of a message box type (MB_OK for the default sound) on
+// the process's beeper (a terminal bell unless a host installs one).
+STDAPI_(BOOL) MessageBeep(UINT uType);
 
 #ifdef UNICODE
 #define SendMessage SendMessageW

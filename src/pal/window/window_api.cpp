@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <unistd.h>
 
 namespace pal {
 
@@ -17,6 +18,7 @@ using Windows = HandlesOf<WindowObject, HandleKind::Window>;
 
 std::mutex g_presenterMutex;
 MessageBoxPresenter g_presenter;
+Beeper g_beeper;
 
 std::shared_ptr<WindowObject> Find(HWND window)
 {
@@ -37,6 +39,21 @@ int PresentOwnerless(std::u16string_view text, std::u16string_view caption, UINT
     return IDOK;
 }
 
+void Beep(UINT type)
+{
+    Beeper beeper;
+    {
+        std::lock_guard lock(g_presenterMutex);
+        beeper = g_beeper;
+    }
+    if (beeper) {
+        beeper(type);
+    } else if (::isatty(STDERR_FILENO)) {
+        std::fputc('\a', stderr);
+        std::fflush(stderr);
+    }
+}
+
 } // namespace
 
 HWND RegisterWindow(std::shared_ptr<WindowObject> window)
@@ -49,10 +66,21 @@ void UnregisterWindow(HWND window)
     Windows::Remove(reinterpret_cast<HandleValue>(window));
 }
 
+std::shared_ptr<WindowObject> FindWindowObject(HWND window)
+{
+    return Windows::Find(reinterpret_cast<HandleValue>(window));
+}
+
 void SetMessageBoxPresenter(MessageBoxPresenter presenter)
 {
     std::lock_guard lock(g_presenterMutex);
     g_presenter = std::move(presenter);
+}
+
+void SetBeeper(Beeper beeper)
+{
+    std::lock_guard lock(g_presenterMutex);
+    g_beeper = std::move(beeper);
 }
 
 } // namespace pal
@@ -95,4 +123,10 @@ STDAPI_(int) MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uTyp
         return 0;
     }
     return answer;
+}
+
+STDAPI_(BOOL) MessageBeep(UINT uType)
+{
+    pal::Beep(uType);
+    return TRUE;
 }

@@ -32,11 +32,19 @@ class WindowObject {
 HWND RegisterWindow(std::shared_ptr<WindowObject> window);
 // Calls already delivered finish; later calls on the handle fail.
 void UnregisterWindow(HWND window);
+// The object a handle names, or null.
+std::shared_ptr<WindowObject> FindWindowObject(HWND window);
 
 // Shows the message boxes that have no owner window. The default writes the
 // caption and text to standard error and answers IDOK.
 using MessageBoxPresenter = std::function<int(std::u16string_view text, std::u16string_view caption, UINT type)>;
 void SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// Plays MessageBeep's sounds. The default rings the terminal bell on
+// standard error when that is a terminal; a toolkit host installs its own,
+// and tests install one that counts.
+using Beeper = std::function<void(UINT type)>;
+void SetBeeper(Beeper beeper);
 
 // A registration that ends with its scope.
 class WindowRegistration {
