@@ -183,10 +183,14 @@ HRESULT CZenfolioPublisher::Configure(HWND hWndParent, LPCWSTR lpszVerb, LPCWSTR
     if (!host_ || !stream_) return E_UNEXPECTED;
     // The window owns whatever a verb shows, so it is required whatever the verb.
     if (!hWndParent || !lpszVerb || !lpszParameters) return E_INVALIDARG;
-    // The "authorize" and "settings" verbs open dialogs that are not built yet.
-    if (pal::EqualsIgnoringCase(lpszVerb, W("authorize")) || pal::EqualsIgnoringCase(lpszVerb, W("settings")))
-        return E_NOTIMPL;
-    return S_OK;
+    return pal::Boundary([&]() -> HRESULT {
+        // The outcome is the dialog's and its message box's to tell.
+        if (pal::EqualsIgnoringCase(lpszVerb, W("authorize"))) AuthorizeInteractively(hWndParent);
+        // The settings sheet is not built yet.
+        else if (pal::EqualsIgnoringCase(lpszVerb, W("settings")))
+            return E_NOTIMPL;
+        return S_OK;
+    });
 }
 
 HRESULT CZenfolioPublisher::CanPublish(HWND hWndParent, LONG fIncludeActualConnectivityCheck)

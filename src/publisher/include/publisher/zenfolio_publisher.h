@@ -62,6 +62,10 @@ class CZenfolioPublisher : public pal::ComObjectRoot,
     HRESULT VersionString(const WCHAR* key, BSTR* out) const;
     // The silent login with the stored credentials; a refusal shows the error box.
     bool EnsureLoggedIn(HWND owner);
+    // The credentials dialog, then the login and the profile; on success the
+    // account fields are replaced, on a refusal the error box shows and
+    // nothing changes.
+    bool AuthorizeInteractively(HWND owner);
 
     // The publish run (publish_run.cpp).
     void RunPublish();
