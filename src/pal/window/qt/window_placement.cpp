@@ -21,6 +21,19 @@ long long Gap(const QRect& a, const QRect& b)
     return dx * dx + dy * dy;
 }
 
+// Centres as the window manager's arithmetic does: half the size to each
+// side, rounded down (QRect::center is one pixel short for even sizes).
+QPoint CentreOf(const QRect& rect)
+{
+    return rect.topLeft() + QPoint(rect.width() / 2, rect.height() / 2);
+}
+
+QRect CentredAt(QRect rect, QPoint centre)
+{
+    rect.moveTopLeft(centre - QPoint(rect.width() / 2, rect.height() / 2));
+    return rect;
+}
+
 } // namespace
 
 Monitor NearestMonitor(const std::vector<Monitor>& monitors, const QRect& rect)
@@ -58,14 +71,13 @@ QRect KeepInside(QRect rect, const QRect& area)
 QRect PointerPlacement(QRect frame, const ScreenLayout& layout)
 {
     const QPoint pointer = layout.Pointer();
-    frame.moveCenter(pointer);
-    return KeepInside(frame, NearestMonitor(layout.Monitors(), pointer).workArea);
+    return KeepInside(CentredAt(frame, pointer), NearestMonitor(layout.Monitors(), pointer).workArea);
 }
 
 QRect OwnerCentredPlacement(QRect frame, const std::optional<QRect>& shownOwnerFrame, const ScreenLayout& layout)
 {
     const std::vector<Monitor> monitors = layout.Monitors();
-    frame.moveCenter(shownOwnerFrame ? shownOwnerFrame->center() : NearestMonitor(monitors, frame).workArea.center());
+    frame = CentredAt(frame, CentreOf(shownOwnerFrame ? *shownOwnerFrame : NearestMonitor(monitors, frame).workArea));
     return KeepInside(frame, NearestMonitor(monitors, frame).workArea);
 }
 
