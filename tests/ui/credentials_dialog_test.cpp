@@ -68,12 +68,12 @@ TEST_F(CredentialsDialog, IsBuiltFromItsResourceTableInDialogUnitsOfThePinnedFon
         EXPECT_TRUE(statics.contains(QStringLiteral("Account password")));
         // The first stop has the focus; Tab follows the table.
         QApplication::setActiveWindow(&shown);
-        EXPECT_EQ(&Identifier(shown), QApplication::focusWidget());
+        EXPECT_EQ(&Identifier(shown), shown.focusWidget());
         Identifier(shown).setText(QStringLiteral("demo")); // OK is a stop only while enabled
         Password(shown).setText(QStringLiteral("pw"));
         for (const int next : {orvana::kIdcAccountPassword, IDOK, IDCANCEL, orvana::kIdcAccountIdentifier}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            EXPECT_EQ(Control<QWidget>(shown, next), QApplication::focusWidget()) << next;
+            QTest::keyClick(shown.focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(Control<QWidget>(shown, next), shown.focusWidget()) << next;
         }
         QDir().mkpath(QStringLiteral(ORVANA_SCREENSHOT_DIR));
         EXPECT_TRUE(shown.grab().save(QStringLiteral(ORVANA_SCREENSHOT_DIR "/credentials-dialog.png")));
@@ -130,14 +130,14 @@ TEST_F(CredentialsDialog, TextsOverTheLimitBeepMoveTheFocusAndKeepTheFirst255)
         Password(shown).setFocus();
         Identifier(shown).insert(QStringLiteral("b")); // 256: pasted or typed, too long
         EXPECT_EQ(1, beeps_);
-        EXPECT_EQ(&Identifier(shown), QApplication::focusWidget());
+        EXPECT_EQ(&Identifier(shown), shown.focusWidget());
         EXPECT_TRUE(Ok(shown).isEnabled()) << "the buffer keeps the first 255";
         // While the identifier is too long the password is not read again.
         Password(shown).setText(QStringLiteral("changed"));
         EXPECT_EQ(2, beeps_);
         Identifier(shown).setText(QStringLiteral("demo"));
         Password(shown).setText(QString(300, QLatin1Char('p')));
-        EXPECT_EQ(&Password(shown), QApplication::focusWidget());
+        EXPECT_EQ(&Password(shown), shown.focusWidget());
         EXPECT_EQ(3, beeps_);
         QTest::mouseClick(&Ok(shown), Qt::LeftButton);
     });
