@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
-#include <string_view>
+#include <pal/wide_string.h>
 
 namespace orvana {
 
@@ -53,7 +53,7 @@ const DialogResource& CredentialsDialogResource()
 CCredentialsDlg::CCredentialsDlg(LPCWSTR initialIdentifier)
 {
     if (!initialIdentifier) return;
-    const std::u16string_view given(initialIdentifier);
+    const pal::WideView given(initialIdentifier);
     std::copy_n(given.begin(), std::min(given.size(), identifier_.size() - 1), identifier_.begin());
 }
 
@@ -90,7 +90,7 @@ void CCredentialsDlg::Validate(DialogControls& controls)
         ReadControlText(controls, kIdcAccountPassword, password_);
     TrimWhiteSpace(identifier_);
     TrimWhiteSpace(password_);
-    controls.Enable(IDOK, identifier_[0] != u'\0' && password_[0] != u'\0');
+    controls.Enable(IDOK, identifier_[0] != W('\0') && password_[0] != W('\0'));
 }
 
 } // namespace orvana

@@ -36,10 +36,10 @@ bool IsWhiteSpace(WCHAR c)
 bool ReadControlText(DialogControls& controls, int id, std::span<WCHAR> buffer)
 {
     if (buffer.empty()) return false;
-    const std::u16string text = controls.Text(id);
+    const pal::WideString text = controls.Text(id);
     const std::size_t kept = std::min(text.size(), buffer.size() - 1);
     std::copy_n(text.data(), kept, buffer.data());
-    buffer[kept] = u'\0';
+    buffer[kept] = W('\0');
     if (kept == text.size()) return true;
     MessageBeep(MB_OK);
     controls.Focus(id);
@@ -48,13 +48,13 @@ bool ReadControlText(DialogControls& controls, int id, std::span<WCHAR> buffer)
 
 void TrimWhiteSpace(std::span<WCHAR> buffer)
 {
-    const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
+    const auto end = std::find(buffer.begin(), buffer.end(), W('\0'));
     auto last = end;
     while (last != buffer.begin() && IsWhiteSpace(*(last - 1)))
         --last;
     const auto first = std::find_if_not(buffer.begin(), last, IsWhiteSpace);
     const auto kept = std::copy(first, last, buffer.begin());
-    std::fill(kept, end, u'\0');
+    std::fill(kept, end, W('\0'));
 }
 
 } // namespace orvana

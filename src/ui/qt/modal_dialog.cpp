@@ -17,7 +17,7 @@ namespace orvana {
 
 namespace {
 
-std::u16string ToU16(const QString& text)
+pal::WideString ToWide(const QString& text)
 {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
@@ -40,16 +40,16 @@ class QtModalDialog final : public QDialog, public DialogControls {
         procedure_.OnInitDialog(*this);
     }
 
-    std::u16string Text(int id) const override
+    pal::WideString Text(int id) const override
     {
         const QWidget* widget = qt::FindControl(*this, id);
-        if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return ToU16(edit->text());
-        if (auto* label = qobject_cast<const QLabel*>(widget)) return ToU16(label->text());
-        if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return ToU16(button->text());
+        if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return ToWide(edit->text());
+        if (auto* label = qobject_cast<const QLabel*>(widget)) return ToWide(label->text());
+        if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return ToWide(button->text());
         return {};
     }
 
-    void SetText(int id, std::u16string_view text) override
+    void SetText(int id, pal::WideView text) override
     {
         const QString value = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
         QWidget* widget = qt::FindControl(*this, id);

@@ -7,8 +7,7 @@
 
 #include "ui/dialog_resource.h"
 
-#include <string>
-#include <string_view>
+#include <pal/wide_string.h>
 #include <windows.h>
 
 namespace orvana {
@@ -16,8 +15,8 @@ namespace orvana {
 // The running dialog's controls by id.
 class DialogControls {
   public:
-    virtual std::u16string Text(int id) const = 0;
-    virtual void SetText(int id, std::u16string_view text) = 0;
+    virtual pal::WideString Text(int id) const = 0;
+    virtual void SetText(int id, pal::WideView text) = 0;
     virtual void Enable(int id, bool enabled) = 0;
     virtual void Focus(int id) = 0;
     // Closes the dialog; RunModalDialog answers result.
