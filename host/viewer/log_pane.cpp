@@ -35,6 +35,7 @@ LogPane::LogPane(QWidget* parent) : QPlainTextEdit(parent)
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setUndoRedoEnabled(false);
+    setPlaceholderText(QStringLiteral("The publishing log: every line the plug-in logs during a run."));
     setMaximumBlockCount(10000); // a long session keeps its recent lines
 }
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <algorithm>
@@ -17,6 +18,17 @@ constexpr int kPathRole = Qt::UserRole;
 QString ToQString(const std::filesystem::path& path)
 {
     return QString::fromStdString(path.string());
+}
+
+// Every icon on the same square, centred, so names line up under any shape.
+QIcon OnSquare(const QPixmap& picture, int edge)
+{
+    QPixmap square(edge, edge);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.drawPixmap((edge - picture.width()) / 2, (edge - picture.height()) / 2, picture);
+    painter.end();
+    return QIcon(square);
 }
 
 } // namespace
@@ -39,11 +51,10 @@ ThumbnailList::ThumbnailList(QWidget* parent) : QListWidget(parent)
 {
     setViewMode(QListView::IconMode);
     setIconSize(QSize(kThumbnailEdge, kThumbnailEdge));
-    setGridSize(QSize(kThumbnailEdge + 32, kThumbnailEdge + 40));
+    setGridSize(QSize(kThumbnailEdge + 40, kThumbnailEdge + 48));
     setResizeMode(QListView::Adjust);
     setMovement(QListView::Static);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setUniformItemSizes(true);
     setWordWrap(true);
     setTextElideMode(Qt::ElideMiddle);
 }
@@ -56,10 +67,12 @@ void ThumbnailList::ShowFolder(const std::filesystem::path& folder)
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
         if (entry.is_regular_file(error) && host::IsPictureFile(entry.path())) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    const QIcon generic = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    const QIcon generic =
+        OnSquare(QApplication::style()->standardIcon(QStyle::SP_FileIcon).pixmap(kThumbnailEdge / 2), kThumbnailEdge);
     for (const std::filesystem::path& file : files) {
-        QIcon icon = ReadThumbnail(file);
-        auto* item = new QListWidgetItem(icon.isNull() ? generic : icon, ToQString(file.filename()), this);
+        const QIcon thumbnail = ReadThumbnail(file);
+        const QIcon icon = thumbnail.isNull() ? generic : OnSquare(thumbnail.pixmap(kThumbnailEdge), kThumbnailEdge);
+        auto* item = new QListWidgetItem(icon, ToQString(file.filename()), this);
         item->setData(kPathRole, ToQString(file));
         item->setToolTip(ToQString(file));
     }

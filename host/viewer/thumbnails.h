@@ -19,8 +19,8 @@ class ThumbnailList : public QListWidget {
   public:
     explicit ThumbnailList(QWidget* parent = nullptr);
 
-    // Replaces the items with the picture files directly inside folder. Files
-    // Qt cannot decode show a generic icon with their name.
+    // Replaces the items with the picture files directly inside folder, each
+    // centred on a square. Files Qt cannot decode show a generic file icon.
     void ShowFolder(const std::filesystem::path& folder);
 
     std::vector<std::filesystem::path> SelectedFiles() const;

@@ -7,7 +7,6 @@
 #include "tests/support/test_pictures.h"
 
 #include <QApplication>
-#include <QStyle>
 #include <QTextBlock>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -118,14 +117,18 @@ TEST_F(Thumbnails, AFolderShowsItsPicturesScaledAndTheRestAsFiles)
     test_pictures::WriteJpeg(folder / "b_wide.jpg", wide);
     test_pictures::WritePng(folder / "a_small.png", 40, 30);
     std::ofstream(folder / "c_broken.jpg") << "not a picture";
+    std::ofstream(folder / "d_camera.CR2") << "not a raw either";
     std::ofstream(folder / "notes.txt") << "not listed";
 
     viewer::ThumbnailList list;
     list.ShowFolder(folder);
-    ASSERT_EQ(3, list.count());
+    ASSERT_EQ(4, list.count());
     EXPECT_EQ(QStringLiteral("a_small.png"), list.item(0)->text());
     EXPECT_EQ(QStringLiteral("b_wide.jpg"), list.item(1)->text());
     EXPECT_EQ(QStringLiteral("c_broken.jpg"), list.item(2)->text());
+    EXPECT_EQ(QStringLiteral("d_camera.CR2"), list.item(3)->text());
+    for (int row = 0; row < list.count(); ++row)
+        EXPECT_EQ((QList<QSize>{QSize(128, 128)}), list.item(row)->icon().availableSizes()) << "names line up";
 
     const QIcon scaled = viewer::ReadThumbnail(folder / "b_wide.jpg");
     ASSERT_FALSE(scaled.isNull());
@@ -133,8 +136,9 @@ TEST_F(Thumbnails, AFolderShowsItsPicturesScaledAndTheRestAsFiles)
     EXPECT_EQ((QList<QSize>{QSize(40, 30)}), viewer::ReadThumbnail(folder / "a_small.png").availableSizes())
         << "never enlarged";
     EXPECT_TRUE(viewer::ReadThumbnail(folder / "c_broken.jpg").isNull());
-    const QIcon generic = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-    EXPECT_EQ(generic.pixmap(32).toImage(), list.item(2)->icon().pixmap(32).toImage());
+    const QImage generic = list.item(2)->icon().pixmap(128).toImage();
+    EXPECT_EQ(generic, list.item(3)->icon().pixmap(128).toImage()) << "one icon for what Qt cannot decode";
+    EXPECT_NE(generic, list.item(1)->icon().pixmap(128).toImage());
 
     // Selected in any order, named in the list's.
     list.item(2)->setSelected(true);
