@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -46,7 +47,8 @@ ViewerWindow::ViewerWindow(PluginSession& session, const std::filesystem::path& 
     : QMainWindow(parent), session_(session)
 {
     BuildLayout();
-    setWindowTitle(QStringLiteral("%1 - Orvana Viewer").arg(QString::fromStdString(folder.filename().string())));
+    // QDir names "/a/b/" as "b", where the path's filename would be empty.
+    setWindowTitle(QStringLiteral("%1 - Orvana Viewer").arg(QDir(QString::fromStdString(folder.string())).dirName()));
     resize(1000, 720);
     windowHandle_ = pal::qt::RegisterWidget(this);
     progressHandle_ = pal::qt::RegisterWidget(progress_);

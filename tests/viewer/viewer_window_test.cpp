@@ -3,6 +3,7 @@
 // loopback (reached through http_proxy; every other proxy variable cleared).
 #include "host/plugin_catalog.h"
 #include "host/state_store.h"
+#include "host/text_file.h"
 #include "host/viewer/log_pane.h"
 #include "host/viewer/thumbnails.h"
 #include "host/viewer/viewer_window.h"
@@ -203,6 +204,32 @@ TEST_F(ViewerWindowTest, ClosingDuringARunAbortsItAndClosesWhenItHasEnded)
     EXPECT_EQ(QStringLiteral("Cancelled, aborted uploads."), window_->Status()->text());
     EXPECT_TRUE(LogText().contains(QStringLiteral("Cancelling ABRUPTLY at user request.")));
     EXPECT_TRUE(WaitUntil([&] { return !window_->isVisible(); }, 5000)) << "closed once the run ended";
+}
+
+TEST_F(ViewerWindowTest, AWindowDestroyedDuringARunAbortsItAndWaitsForIt)
+{
+    StoreAccount();
+    Jpeg("big.jpg", 2400, 1800);
+    Jpeg("next.jpg");
+    OpenWindow();
+    SelectAll();
+    bool asked = false;
+    QObject::connect(window_->Progress(), &QProgressBar::valueChanged, [&](int value) {
+        if (asked || value <= 0 || value >= 100) return;
+        asked = true;
+        // Posted now, so it comes before the plug-in's next call on the bar.
+        QMetaObject::invokeMethod(qApp, [this] { window_.reset(); }, Qt::QueuedConnection);
+    });
+    window_->PublishButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !window_; }));
+    EXPECT_TRUE(ArrivedNames().empty());
+    // The file has the run's last line: the worker was done before the window went.
+    const std::optional<std::string> log = host::ReadWholeFile(session_->LogFile());
+    ASSERT_TRUE(log);
+    EXPECT_NE(std::string::npos, log->find("Cancelling ABRUPTLY at user request."));
+    EXPECT_EQ(log->size() - std::string("Zenfolio: trace: Ending.\n").size(),
+              log->rfind("Zenfolio: trace: Ending.\n"));
+    session_->Finish();
 }
 
 TEST_F(ViewerWindowTest, TheLinksAndTheReadinessCheckAnswerInBoxes)
