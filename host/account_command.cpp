@@ -1,9 +1,8 @@
 // orvana-host account: a tool of the demo and the tests. It logs in with the
-// component's own proxy, finds the gallery, and writes the publisher's state
-// record with the component's own code, as the credentials dialog and the
-// settings sheet will once they exist.
+// account the credentials dialog stored, finds the gallery, and writes it into
+// the publisher's state record with the component's own code, as the settings
+// sheet will once it exists.
 #include "contract/orvana_publishing.h"
-#include "contract/secure_wipe.h"
 #include "host/com_apartment.h"
 #include "host/commands.h"
 #include "host/host_classes.h"
@@ -35,65 +34,68 @@ const ServiceNode& ChooseGallery(const ServiceNode& root, const std::string& id,
     throw std::runtime_error("the account has no gallery");
 }
 
-orvana::PublisherState StateFor(const std::string& user, const std::string& passwordFile, const ServiceProfile& profile,
-                                const ServiceNode& gallery)
+bool HasAccount(const orvana::PublisherState& state)
 {
-    orvana::PublisherState state;
-    state.AccountIdentifier = pal::ToUtf16(user);
-    std::string plain = ReadPasswordFile(passwordFile);
-    pal::WideString password = pal::ToUtf16(plain);
-    orvana::SecureWipe(plain.data(), plain.size());
-    state.ProtectedPassword = orvana::ProtectPassword(password);
-    orvana::SecureWipe(password.data(), password.size() * sizeof(WCHAR));
-    state.LoginName = pal::ToUtf16(profile.loginName);
-    state.DisplayName = pal::ToUtf16(profile.displayName);
-    state.PhotoBytesQuota = profile.photoBytesQuota;
-    state.HomeUrl = pal::ToUtf16("http://" + profile.domainName);
-    state.UploadUrl = pal::ToUtf16(gallery.uploadUrl);
-    state.GalleryTitle = pal::ToUtf16(gallery.title);
-    state.GalleryId = pal::ToUtf16(gallery.id);
-    return state;
+    return state.AccountIdentifier && !state.AccountIdentifier->empty() && state.ProtectedPassword &&
+           !state.ProtectedPassword->empty() && state.LoginName && !state.LoginName->empty();
 }
 
 } // namespace
 
 int RunAccount(const Arguments& args)
 {
-    const std::string user = OptionValue(args, "--user");
-    const std::string passwordFile = OptionValue(args, "--password-file");
-    const std::string galleryId = OptionValue(args, "--gallery");
-    const std::string galleryTitle = OptionValue(args, "--gallery-title");
-    if (user.empty() || passwordFile.empty())
-        throw std::runtime_error("account needs --user NAME and --password-file FILE");
-    if (!galleryId.empty() && !galleryTitle.empty())
-        throw std::runtime_error("account takes --gallery ID or --gallery-title TITLE, not both");
+    std::string galleryId;
+    std::string galleryTitle;
+    for (std::size_t at = 0; at < args.size(); ++at) {
+        const bool known = args[at] == "--gallery" || args[at] == "--gallery-title";
+        if (!known || at + 1 == args.size()) {
+            std::cerr << "orvana-host: account: "
+                      << (known ? args[at] + " needs a value" : "unknown option " + args[at]) << '\n'
+                      << "usage: orvana-host account [--gallery ID | --gallery-title TITLE]\n"
+                         "(the account itself is stored by 'orvana-host configure authorize')\n";
+            return 2;
+        }
+        (args[at] == "--gallery" ? galleryId : galleryTitle) = args[at + 1];
+        ++at;
+    }
+    if (!galleryId.empty() && !galleryTitle.empty()) {
+        std::cerr << "orvana-host: account takes --gallery ID or --gallery-title TITLE, not both\n";
+        return 2;
+    }
+
+    const StateStore store = StateStore::InPrefix();
+    const pal::ComPtr<IStream> stream = store.Open(CLSID_ZenfolioPublisher);
+    orvana::PublisherState state;
+    orvana::LoadState(stream.Get(), state);
+    if (!HasAccount(state)) {
+        std::cerr << "orvana-host: no account is stored: run 'orvana-host configure authorize' first\n";
+        return 2;
+    }
 
     ComApartment apartment;
     HostClassRegistration hostClasses;
-    const pal::ComPtr<IZenfolioProxy> proxy = CreateProxyAndLogIn(user, passwordFile);
+    // As the publisher logs in: an e-mail address typed in the dialog is no login name.
+    const std::string login = pal::ToUtf8(*state.LoginName);
+    pal::WideString password = orvana::UnprotectPassword(*state.ProtectedPassword);
+    const pal::ComPtr<IZenfolioProxy> proxy = CreateProxyAndLogIn(login, std::move(password));
     if (!proxy) return 1;
 
     pal::ComPtr<IXMLDOMNode> reply;
     pal::http::ClearLastExchange();
-    if (const HRESULT hr = proxy->LoadPrivateProfile(reply.ReleaseAndGetAddressOf()); FAILED(hr))
-        return ReportFailure("loading the profile", hr);
-    const ServiceProfile profile = ReadProfile(reply.Get());
-    // The hierarchy is the account's own: an e-mail address typed as the user is no login name.
-    const std::u16string login = pal::ToUtf16(profile.loginName);
-    pal::http::ClearLastExchange();
-    if (const HRESULT hr = proxy->LoadGroupHierarchy(login.c_str(), reply.ReleaseAndGetAddressOf()); FAILED(hr))
+    if (const HRESULT hr = proxy->LoadGroupHierarchy(state.LoginName->c_str(), reply.ReleaseAndGetAddressOf());
+        FAILED(hr))
         return ReportFailure("loading the galleries", hr);
     const ServiceNode root = ReadHierarchy(reply.Get());
     const ServiceNode& gallery = ChooseGallery(root, galleryId, galleryTitle);
 
-    const StateStore store = StateStore::InPrefix();
-    const pal::ComPtr<IStream> stream = store.Open(CLSID_ZenfolioPublisher);
-    orvana::SaveState(stream.Get(), StateFor(user, passwordFile, profile, gallery));
+    // Only the gallery changes; the account stays as the dialog stored it.
+    state.UploadUrl = pal::ToUtf16(gallery.uploadUrl);
+    state.GalleryTitle = pal::ToUtf16(gallery.title);
+    state.GalleryId = pal::ToUtf16(gallery.id);
+    orvana::SaveState(stream.Get(), state);
     store.Save(CLSID_ZenfolioPublisher, stream.Get());
 
-    std::cout << "Account:     " << profile.loginName << " (" << profile.displayName << ")\n"
-              << "Home:        http://" << profile.domainName << "\n"
-              << "Photo quota: " << profile.photoBytesQuota << " bytes\n"
+    std::cout << "Account:     " << login << " (" << pal::ToUtf8(state.DisplayName.value_or(u"")) << ")\n"
               << "Gallery:     " << gallery.title << " [" << gallery.id << "]\n"
               << "Upload to:   " << gallery.uploadUrl << "\n"
               << "State file:  " << store.FileFor(CLSID_ZenfolioPublisher).string() << "\n";

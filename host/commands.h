@@ -16,7 +16,10 @@ int RunService(const Arguments& args);
 int RunPublish(const Arguments& args);
 // settings set|unset|show: the per-user settings key of one plug-in class.
 int RunSettings(const Arguments& args);
-// account: logs in and writes the publisher's state record (a demo and test tool).
+// configure authorize [--fill ID=TEXT] [--fill-file ID=FILE] [--press ID]...: the plug-in's credentials
+// dialog, answered by a user or by the steps. 0 authorised, 1 refused or cancelled, 2 misused.
+int RunConfigure(const Arguments& args);
+// account --gallery ID | --gallery-title TITLE: the gallery of the stored account (a demo and test tool).
 int RunAccount(const Arguments& args);
 
 // Option helpers shared by the commands.

@@ -27,8 +27,13 @@ void PrintUsage(std::ostream& out)
            "             | unset NAME [--clsid CLSID] | show [--json] [--clsid CLSID]\n"
            "             seed or inspect a plug-in's per-user settings key; VALUE is a dword when it\n"
            "             is a decimal number that fits 32 bits, else a string\n"
-           "  account    --user NAME --password-file FILE [--gallery ID | --gallery-title TITLE]\n"
-           "             log in and store the account and gallery in the publisher's state\n"
+           "  configure  authorize [--fill ID=TEXT] [--fill-file ID=FILE] [--press ID]...\n"
+           "             show the plug-in's credentials dialog; the steps answer it in order as a\n"
+           "             user would (the text of --fill-file is the file's first line; without a\n"
+           "             display it is drawn offscreen). Exit status 0: authorised, 1: login\n"
+           "             refused or dialog cancelled, 2: a step failed or bad usage\n"
+           "  account    [--gallery ID | --gallery-title TITLE]\n"
+           "             log in with the stored account and store the gallery to publish to\n"
            "             (a demo and test tool; default: the first gallery)\n"
            "  publish    [--verbose] FILE|FOLDER...\n"
            "             publish the pictures to the stored gallery with a progress bar; Ctrl-C once\n"
@@ -58,6 +63,7 @@ int main(int argc, char** argv)
         if (command == "service") return host::RunService(args);
         if (command == "publish") return host::RunPublish(args);
         if (command == "settings") return host::RunSettings(args);
+        if (command == "configure") return host::RunConfigure(args);
         if (command == "account") return host::RunAccount(args);
         if (command == "help" || command == "--help" || command == "-h") {
             PrintUsage(std::cout);

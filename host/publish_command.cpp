@@ -107,10 +107,9 @@ std::u16string DisplayState(IOrvanaPublishingPlugin* plugin)
 std::string NotReadyReason(const std::u16string& displayStateBefore, const std::vector<ShownMessageBox>& boxes)
 {
     if (displayStateBefore.find(u"id=\"authorize\"") != std::u16string::npos)
-        return "the plug-in is not authorised: store an account with 'orvana-host account --user NAME "
-               "--password-file FILE'";
+        return "the plug-in is not authorised: store an account with 'orvana-host configure authorize'";
     if (boxes.empty())
-        return "the plug-in has no gallery to publish to: choose one with 'orvana-host account ... --gallery ID'";
+        return "the plug-in has no gallery to publish to: choose one with 'orvana-host account --gallery ID'";
     for (const ShownMessageBox& box : boxes)
         if (box.caption == "Authorization Error") return "the service refused the login with the stored credentials";
     return "the gallery chosen for publishing cannot be found on the service (deleted?)";

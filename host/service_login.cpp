@@ -24,11 +24,15 @@ std::string ReadPasswordFile(const std::string& file)
 
 pal::ComPtr<IZenfolioProxy> CreateProxyAndLogIn(const std::string& user, const std::string& passwordFile)
 {
-    pal::http::ClearLastExchange(); // what a failure reports is this login's
     std::string plain = ReadPasswordFile(passwordFile);
     std::u16string password = pal::ToUtf16(plain);
     std::fill(plain.begin(), plain.end(), '\0');
+    return CreateProxyAndLogIn(user, std::move(password));
+}
 
+pal::ComPtr<IZenfolioProxy> CreateProxyAndLogIn(const std::string& user, std::u16string&& password)
+{
+    pal::http::ClearLastExchange(); // what a failure reports is this login's
     pal::ComPtr<IZenfolioProxy> proxy;
     if (const HRESULT hr = CoCreateInstance(CLSID_ZenfolioProxy, nullptr, CLSCTX_INPROC_SERVER, IID_IZenfolioProxy,
                                             proxy.ReleaseAndGetVoidAddress());

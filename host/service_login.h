@@ -16,6 +16,8 @@ std::string ReadPasswordFile(const std::string& file);
 // logs in. The caller holds the apartment and the host's classes. A failure is
 // reported on standard error (ReportFailure) and answers null.
 pal::ComPtr<IZenfolioProxy> CreateProxyAndLogIn(const std::string& user, const std::string& passwordFile);
+// The same with the password itself, which is wiped once used.
+pal::ComPtr<IZenfolioProxy> CreateProxyAndLogIn(const std::string& user, std::u16string&& password);
 
 // Prints "orvana-host: WHAT failed: HRESULT 0x…" and what the service
 // answered in the last exchange; answers the exit status 1.

@@ -33,7 +33,7 @@ TEST_F(HostPublish, AFolderArrivesWholeAndFailuresSetTheStatus)
         << notAuthorised.output;
     EXPECT_TRUE(service_.Photos().empty());
 
-    ASSERT_EQ(0, Host("account --user demo --password-file " + password_.string()).status);
+    ASSERT_NO_FATAL_FAILURE(AuthorizeAndChooseGallery());
     const HostRun run = Host("publish " + folder_.string());
     ASSERT_EQ(0, run.status) << run.output;
     EXPECT_TRUE(Contains(run.output, "Published 3 of 3 items.")) << run.output;
@@ -59,7 +59,7 @@ TEST_F(HostPublish, AFolderArrivesWholeAndFailuresSetTheStatus)
 
 TEST_F(HostPublish, ARefusedLoginAndADeletedGalleryAreSaidInOneSentence)
 {
-    ASSERT_EQ(0, Host("account --user demo --password-file " + password_.string()).status);
+    ASSERT_NO_FATAL_FAILURE(AuthorizeAndChooseGallery());
     service_.InjectFailure(emulator::Failure::RefuseLogin, "Authenticate");
     const HostRun refused = Host("publish " + folder_.string());
     EXPECT_EQ(2, refused.status);

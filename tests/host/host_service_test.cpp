@@ -1,6 +1,6 @@
 // orvana-host's service tools against the emulator, reached through the proxy
-// setting the program inherits: the account tool writing the publisher's
-// record, the readable summaries, and what a failed call says.
+// setting the program inherits: the account tool choosing the gallery in the
+// publisher's record, the readable summaries, and what a failed call says.
 #include "contract/orvana_publishing.h"
 #include "emulator/service_emulator.h"
 #include "host/state_store.h"
@@ -31,14 +31,22 @@ class HostService : public host_testing::HostWithServiceTest {
     }
 };
 
-TEST_F(HostService, AccountToolWritesTheRecordThePublisherReads)
+TEST_F(HostService, AccountToolChoosesTheGalleryAndKeepsTheAccountTheDialogStored)
 {
-    const HostRun first = Host("account --user demo --password-file " + password_.string());
-    ASSERT_EQ(0, first.status) << first.output;
-    EXPECT_TRUE(Contains(first.output, "Gallery:     Kyoto in Autumn [4800000003]")) << first.output;
+    HostRun run = Host("account");
+    EXPECT_EQ(2, run.status);
+    EXPECT_TRUE(Contains(run.output, "no account is stored: run 'orvana-host configure authorize' first"))
+        << run.output;
+    EXPECT_EQ(2, Host("account --user demo --password-file " + password_.string()).status)
+        << "the account comes from the dialog now";
 
-    const orvana::PublisherState state = SavedState();
-    EXPECT_EQ(u"demo", state.AccountIdentifier);
+    // By e-mail: the hierarchy is still read with the login name the profile gave.
+    ASSERT_EQ(0, Authorize("demo@example.com").status);
+    run = Host("account");
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_TRUE(Contains(run.output, "Gallery:     Kyoto in Autumn [4800000003]")) << run.output;
+    orvana::PublisherState state = SavedState();
+    EXPECT_EQ(u"demo@example.com", state.AccountIdentifier);
     EXPECT_EQ(u"demo", state.LoginName);
     EXPECT_EQ(u"Demo Photographer", state.DisplayName);
     EXPECT_EQ(10737418240LL, state.PhotoBytesQuota);
@@ -48,24 +56,27 @@ TEST_F(HostService, AccountToolWritesTheRecordThePublisherReads)
     EXPECT_EQ(u"http://up.zenfolio.com/demo/p4800000003/upload.ushx", state.UploadUrl);
     ASSERT_TRUE(state.ProtectedPassword);
     EXPECT_EQ(u"zenfolio-demo", orvana::UnprotectPassword(*state.ProtectedPassword));
+    EXPECT_TRUE(Contains(Host("info").output, "Publish to Kyoto in Autumn.")) << Host("info").output;
 
-    const HostRun info = Host("info");
-    EXPECT_TRUE(Contains(info.output, "Publish to Kyoto in Autumn.")) << info.output;
-
-    // By e-mail and by a title with an ampersand and a dash outside ASCII.
-    const HostRun second = Host("account --user demo@example.com --password-file " + password_.string() +
-                                " --gallery-title 'Anna & Marc \u2013 Lakeside Wedding'");
-    ASSERT_EQ(0, second.status) << second.output;
-    const orvana::PublisherState other = SavedState();
-    EXPECT_EQ(u"demo@example.com", other.AccountIdentifier);
-    EXPECT_EQ(u"demo", other.LoginName);
+    // A title with an ampersand and a dash outside ASCII; the account fields stay.
+    run = Host("account --gallery-title 'Anna & Marc \u2013 Lakeside Wedding'");
+    ASSERT_EQ(0, run.status) << run.output;
+    orvana::PublisherState other = SavedState();
     EXPECT_EQ(u"4800000007", other.GalleryId);
     EXPECT_EQ(u"Anna & Marc \u2013 Lakeside Wedding", other.GalleryTitle);
+    other.GalleryId = state.GalleryId;
+    other.GalleryTitle = state.GalleryTitle;
+    other.UploadUrl = state.UploadUrl;
+    EXPECT_EQ(state, other) << "only the gallery fields changed";
+
+    EXPECT_EQ(2, Host("account --gallery 4800000003 --gallery-title Kyoto").status);
+    EXPECT_EQ(2, Host("account --gallery").status);
 }
 
 TEST_F(HostService, ADeletedGalleryOrACollectionIsNoChoiceAndTheTreeShowsWhatIsLeft)
 {
     const std::string login = "--user demo --password-file " + password_.string();
+    ASSERT_EQ(0, Authorize().status);
     const std::string tree = "Group  Demo Photographer  [4800000001]\n"
                              "  Group  Travel  [4800000002]\n"
                              "    Gallery  Kyoto in Autumn  [4800000003]  "
@@ -83,11 +94,11 @@ TEST_F(HostService, ADeletedGalleryOrACollectionIsNoChoiceAndTheTreeShowsWhatIsL
     ASSERT_TRUE(service_.DeletePhotoSet(4800000003));
     run = Host("service " + login + " hierarchy");
     EXPECT_FALSE(Contains(run.output, "Kyoto")) << run.output;
-    run = Host("account " + login + " --gallery 4800000003");
+    run = Host("account --gallery 4800000003");
     EXPECT_EQ(1, run.status);
     EXPECT_TRUE(Contains(run.output, "no gallery with id 4800000003")) << run.output;
-    EXPECT_EQ(1, Host("account " + login + " --gallery 4800000005").status) << "a collection takes no uploads";
-    run = Host("account " + login);
+    EXPECT_EQ(1, Host("account --gallery 4800000005").status) << "a collection takes no uploads";
+    run = Host("account");
     ASSERT_EQ(0, run.status) << run.output;
     EXPECT_EQ(u"4800000004", SavedState().GalleryId) << "the first gallery left";
 
@@ -101,7 +112,7 @@ TEST_F(HostService, ADeletedGalleryOrACollectionIsNoChoiceAndTheTreeShowsWhatIsL
 TEST_F(HostService, AFailedCallSaysWhatTheServiceAnswered)
 {
     host::ReplaceFileAtomically(password_, "not-the-password\n");
-    HostRun run = Host("account --user demo --password-file " + password_.string());
+    HostRun run = Host("service --user demo --password-file " + password_.string() + " profile");
     EXPECT_EQ(1, run.status);
     EXPECT_TRUE(Contains(run.output, "login as demo failed: HRESULT 0x80004005")) << run.output;
     EXPECT_TRUE(Contains(run.output, "the service answered HTTP 500 Internal Server Error to POST "

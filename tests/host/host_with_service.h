@@ -1,6 +1,7 @@
 // The built orvana-host run against the emulator: the component registered in
 // the test's prefix, the emulator reached through the proxy setting the program
-// inherits, and the demo account's password in a file.
+// inherits, the demo account's password in a file, and the account stored
+// through the plug-in's own credentials dialog.
 #pragma once
 
 #include "emulator/service_emulator.h"
@@ -24,6 +25,20 @@ class HostWithServiceTest : public testing_support::PrefixTest {
         host::ReplaceFileAtomically(password_, "zenfolio-demo\n");
     }
     void TearDown() override { service_.Stop(); }
+
+    // The credentials dialog answered as a user would, then the first gallery chosen.
+    HostRun Authorize(const std::string& identifier = "demo")
+    {
+        return Host("configure authorize --fill 205=" + identifier + " --fill-file 206=" + password_.string() +
+                    " --press 1");
+    }
+    void AuthorizeAndChooseGallery()
+    {
+        const HostRun authorized = Authorize();
+        ASSERT_EQ(0, authorized.status) << authorized.output;
+        const HostRun chosen = Host("account");
+        ASSERT_EQ(0, chosen.status) << chosen.output;
+    }
 
     emulator::ServiceEmulator service_;
     testing_support::ProxyEnvironment environment_;
