@@ -8,12 +8,8 @@
 #include "host/dialog_automation.h"
 #include "host/host_classes.h"
 #include "host/plugin_catalog.h"
-#include "host/publishing_host.h"
+#include "host/plugin_session.h"
 #include "host/service_diagnostic.h"
-#include "host/state_store.h"
-#include "pal/base/prefix.h"
-#include "pal/bstr.h"
-#include "pal/com_ptr.h"
 #include "pal/utf.h"
 #include "pal/window/qt/widget_window.h"
 
@@ -40,13 +36,6 @@ std::string_view Environment(const char* name)
     return value ? value : "";
 }
 
-std::u16string DisplayState(IOrvanaPublishingPlugin* plugin)
-{
-    pal::Bstr state;
-    plugin->GetDisplayState(state.ReleaseAndGetAddressOf());
-    return state.Str();
-}
-
 bool NeedsCredentials(const std::u16string& displayState)
 {
     return displayState.find(u"id=\"authorize\"") != std::u16string::npos;
@@ -57,6 +46,50 @@ bool LoginRefused(const DialogAutomation& automation)
     for (const ReportedMessageBox& box : automation.MessageBoxes())
         if (box.caption == "Authorization Error") return true;
     return false;
+}
+
+// Shows the dialog over a Qt owner, driven by steps when there are any.
+// Answers the command's status.
+int Authorize(PluginSession& session, std::vector<DialogStep> steps)
+{
+    int status = 0;
+    std::u16string displayState;
+    {
+        int argc = 1;
+        char programName[] = "orvana-host";
+        char* argv[] = {programName, nullptr};
+        QApplication application(argc, argv);
+        // The dialog's owner; it need not be shown for the dialog to be modal to it.
+        QWidget owner;
+        owner.setWindowTitle(QStringLiteral("orvana-host"));
+        const HWND ownerHandle = pal::qt::RegisterWidget(&owner);
+        // Watching before the call: the dialog runs its own loop inside it.
+        DialogAutomation automation(std::move(steps), kDialogTimeout);
+        const HRESULT hr = session.Plugin()->Configure(ownerHandle, u"authorize", u"");
+        displayState = session.DisplayState();
+        if (FAILED(hr)) {
+            std::cerr << "orvana-host: the plug-in refused the verb 'authorize': HRESULT " << HresultText(hr) << '\n';
+            status = 2;
+        } else if (!automation.Failure().empty()) {
+            std::cerr << "orvana-host: configure: " << automation.Failure() << '\n';
+            status = 2;
+        } else if (!automation.DialogShown()) {
+            std::cerr << "orvana-host: configure: the plug-in showed no dialog\n";
+            status = 2;
+        } else if (LoginRefused(automation)) {
+            std::cerr << "orvana-host: the service refused the login; the stored account is unchanged.\n"
+                      << DescribeLastExchange();
+            status = 1;
+        } else if (automation.DialogResult() != IDOK) {
+            std::cerr << "orvana-host: the dialog was cancelled; the stored account is unchanged.\n";
+            status = 1;
+        } else if (NeedsCredentials(displayState)) {
+            std::cerr << "orvana-host: the plug-in is still not authorised.\n";
+            status = 1;
+        }
+    }
+    std::cout << "Display state: " << pal::ToUtf8(displayState) << '\n';
+    return status;
 }
 
 } // namespace
@@ -95,61 +128,7 @@ int RunConfigure(const Arguments& args)
 
     ComApartment apartment;
     HostClassRegistration hostClasses;
-    const pal::ComPtr<IOrvanaPublishingPlugin> plugin = CreatePublishingPlugin(CLSID_ZenfolioPublisher);
-    if (!plugin) return 2;
-    auto hostObject = pal::MakeComObject<PublishingHost, IPublishingHost>();
-    static_cast<PublishingHost*>(hostObject.Get())->Configure(pal::PrefixDirectory() / "host" / "publishing.log");
-    const StateStore store = StateStore::InPrefix();
-    pal::ComPtr<IStream> state = store.Open(CLSID_ZenfolioPublisher);
-    if (const HRESULT hr = plugin->Initialize(hostObject.Get(), 0x0409, state.Get(), 0); FAILED(hr)) {
-        std::cerr << "orvana-host: the plug-in's state cannot be read (HRESULT " << HresultText(hr)
-                  << "): " << store.FileFor(CLSID_ZenfolioPublisher).string() << '\n';
-        return 2;
-    }
-
-    int status = 0;
-    std::u16string displayState;
-    {
-        int argc = 1;
-        char programName[] = "orvana-host";
-        char* argv[] = {programName, nullptr};
-        QApplication application(argc, argv);
-        // The dialog's owner; it need not be shown for the dialog to be modal to it.
-        QWidget owner;
-        owner.setWindowTitle(QStringLiteral("orvana-host"));
-        const HWND ownerHandle = pal::qt::RegisterWidget(&owner);
-        // Watching before the call: the dialog runs its own loop inside it.
-        DialogAutomation automation(std::move(steps), kDialogTimeout);
-        const HRESULT hr = plugin->Configure(ownerHandle, u"authorize", u"");
-        displayState = DisplayState(plugin.Get());
-        if (FAILED(hr)) {
-            std::cerr << "orvana-host: the plug-in refused the verb 'authorize': HRESULT " << HresultText(hr) << '\n';
-            status = 2;
-        } else if (!automation.Failure().empty()) {
-            std::cerr << "orvana-host: configure: " << automation.Failure() << '\n';
-            status = 2;
-        } else if (!automation.DialogShown()) {
-            std::cerr << "orvana-host: configure: the plug-in showed no dialog\n";
-            status = 2;
-        } else if (LoginRefused(automation)) {
-            std::cerr << "orvana-host: the service refused the login; the stored account is unchanged.\n"
-                      << DescribeLastExchange();
-            status = 1;
-        } else if (automation.DialogResult() != IDOK) {
-            std::cerr << "orvana-host: the dialog was cancelled; the stored account is unchanged.\n";
-            status = 1;
-        } else if (NeedsCredentials(displayState)) {
-            std::cerr << "orvana-host: the plug-in is still not authorised.\n";
-            status = 1;
-        }
-    }
-    std::cout << "Display state: " << pal::ToUtf8(displayState) << '\n';
-    if (const HRESULT hr = plugin->Terminate(); FAILED(hr)) {
-        std::cerr << "orvana-host: the plug-in's state could not be saved: HRESULT " << HresultText(hr) << '\n';
-        return status == 0 ? 1 : status;
-    }
-    store.Save(CLSID_ZenfolioPublisher, state.Get());
-    return status;
+    return RunWithPluginSession(false, [&](PluginSession& session) { return Authorize(session, std::move(steps)); });
 }
 
 } // namespace host

@@ -7,7 +7,7 @@
 #include "pal/utf.h"
 
 #include <cstdio>
-#include <iostream>
+#include <stdexcept>
 
 namespace host {
 
@@ -68,11 +68,9 @@ pal::ComPtr<IOrvanaPublishingPlugin> CreatePublishingPlugin(REFCLSID clsid)
     pal::ComPtr<IOrvanaPublishingPlugin> plugin;
     if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOrvanaPublishingPlugin,
                                             plugin.ReleaseAndGetVoidAddress());
-        FAILED(hr)) {
-        std::cerr << "orvana-host: cannot create the plug-in " << pal::ToUtf8(pal::GuidToString(clsid)) << ": HRESULT "
-                  << HresultText(hr) << " (is it registered? try 'orvana-host register')\n";
-        return nullptr;
-    }
+        FAILED(hr))
+        throw std::runtime_error("cannot create the plug-in " + pal::ToUtf8(pal::GuidToString(clsid)) + ": HRESULT " +
+                                 HresultText(hr) + " (is it registered? try 'orvana-host register')");
     return plugin;
 }
 

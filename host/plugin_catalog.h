@@ -19,8 +19,8 @@ struct PluginEntry {
 
 std::vector<PluginEntry> FindPublishingPlugins();
 
-// The plug-in created in-process; null after saying on standard error why
-// not (and that it may need registering).
+// The plug-in created in-process. Throws std::runtime_error saying why not
+// (and that it may need registering).
 pal::ComPtr<IOrvanaPublishingPlugin> CreatePublishingPlugin(REFCLSID clsid);
 
 // "0x8007000d", as the console commands write results.

@@ -4,6 +4,7 @@
 #include "host/host_classes.h"
 #include "host/json_writer.h"
 #include "host/plugin_catalog.h"
+#include "host/plugin_session.h"
 #include "host/publishing_host.h"
 #include "host/state_store.h"
 #include "pal/base/prefix.h"
@@ -81,19 +82,8 @@ int RunInfo(const Arguments& args)
         if (!pal::TryParseGuid(pal::ToUtf16(text), clsid)) throw std::runtime_error("not a class id: " + text);
     }
 
-    const pal::ComPtr<IOrvanaPublishingPlugin> plugin = CreatePublishingPlugin(clsid);
-    if (!plugin) return 1;
-
-    auto publishingHost = pal::MakeComObject<PublishingHost, IPublishingHost>();
-    static_cast<PublishingHost*>(publishingHost.Get())
-        ->Configure(pal::PrefixDirectory() / "host" / "publishing.log", false);
-    const StateStore store = StateStore::InPrefix();
-    pal::ComPtr<IStream> state = store.Open(clsid);
-
-    if (const HRESULT hr = plugin->Initialize(publishingHost.Get(), 0x0409, state.Get(), 0); FAILED(hr)) {
-        std::cerr << "orvana-host: Initialize failed: HRESULT " << HresultText(hr) << '\n';
-        return 1;
-    }
+    PluginSession session(StateStore::InPrefix(), false, clsid);
+    IOrvanaPublishingPlugin* plugin = session.Plugin();
 
     tagORVPUBLISHINGCAPABILITIES capabilities = ORVPUBLISHINGCAPS_NONE;
     const HRESULT capabilitiesResult = plugin->GetCapabilities(&capabilities);
@@ -118,21 +108,26 @@ int RunInfo(const Arguments& args)
     if (!json) printLine("Capabilities", std::to_string(capabilities));
     for (const Question& question : questions) {
         std::string error;
-        const auto answer = AskText(plugin.Get(), question.method, error);
+        const auto answer = AskText(plugin, question.method, error);
         object.Add(question.key, answer);
         if (!json) printLine(question.label, answer ? *answer : "(failed: HRESULT " + error + ")");
     }
 
-    const HRESULT terminated = plugin->Terminate();
-    if (SUCCEEDED(terminated)) store.Save(clsid, state.Get());
-    object.Add("stateFile", store.FileFor(clsid).string());
+    std::string saveFailure;
+    try {
+        session.Finish();
+    } catch (const std::runtime_error& failure) {
+        saveFailure = failure.what();
+    }
+    const std::string stateFile = StateStore::InPrefix().FileFor(clsid).string();
+    object.Add("stateFile", stateFile);
     if (json) {
         std::cout << object.Str() << '\n';
     } else {
-        printLine("State file", store.FileFor(clsid).string());
+        printLine("State file", stateFile);
     }
-    if (FAILED(terminated)) {
-        std::cerr << "orvana-host: Terminate failed: HRESULT " << HresultText(terminated) << '\n';
+    if (!saveFailure.empty()) {
+        std::cerr << "orvana-host: " << saveFailure << '\n';
         return 1;
     }
     return 0;

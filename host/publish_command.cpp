@@ -7,7 +7,7 @@
 #include "host/commands.h"
 #include "host/console_window.h"
 #include "host/host_classes.h"
-#include "host/plugin_catalog.h"
+#include "host/plugin_session.h"
 #include "host/publishing_host.h"
 #include "host/selection.h"
 #include "host/service_diagnostic.h"
@@ -23,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -96,13 +97,6 @@ std::vector<std::filesystem::path> PathsOf(const Arguments& args)
     return paths;
 }
 
-std::u16string DisplayState(IOrvanaPublishingPlugin* plugin)
-{
-    pal::Bstr state;
-    plugin->GetDisplayState(state.ReleaseAndGetAddressOf());
-    return state.Str();
-}
-
 // One sentence on why the plug-in is not ready, from what the host saw.
 std::string NotReadyReason(const std::u16string& displayStateBefore, const std::vector<ShownMessageBox>& boxes)
 {
@@ -113,6 +107,47 @@ std::string NotReadyReason(const std::u16string& displayStateBefore, const std::
     for (const ShownMessageBox& box : boxes)
         if (box.caption == "Authorization Error") return "the service refused the login with the stored credentials";
     return "the gallery chosen for publishing cannot be found on the service (deleted?)";
+}
+
+// The run in the console window: the readiness check, then the publish with
+// Ctrl-C as cancel. Answers the command's status.
+int PublishSelection(PluginSession& session, std::size_t pictures)
+{
+    IOrvanaPublishingPlugin* plugin = session.Plugin();
+    PublishingHost& publishingHost = session.Host();
+    const std::filesystem::path& logFile = session.LogFile();
+    ConsoleWindow window;
+    publishingHost.LogOutput().SetEchoSink(
+        [&window](LONG, std::u16string_view text) { window.PrintAbove(pal::ToUtf8(text)); });
+    const std::u16string displayState = session.DisplayState();
+    int status = 0;
+    if (plugin->CanPublish(window.StatusHandle(), TRUE) != S_OK) {
+        const std::vector<ShownMessageBox> boxes = window.MessageBoxes();
+        window.Finish();
+        std::cerr << "orvana-host: cannot publish: " << NotReadyReason(displayState, boxes) << ".\n"
+                  << DescribeLastExchange();
+        status = 2;
+    } else {
+        int interrupts = 0;
+        {
+            InterruptToCancel interrupt(plugin);
+            plugin->Publish(window.ProgressHandle(), window.StatusHandle());
+            interrupts = interrupt.Interrupts();
+        }
+        window.Finish();
+        const unsigned failed = publishingHost.LogOutput().Count(kLogPictureFailed);
+        const unsigned notStarted = publishingHost.LogOutput().Count(kLogRunFailed);
+        if (interrupts > 0) {
+            std::cerr << "orvana-host: the run was cancelled; the log is in " << logFile.string() << '\n';
+            status = 1;
+        } else if (failed > 0 || notStarted > 0) {
+            std::cerr << "orvana-host: " << failed << " of " << pictures
+                      << " pictures could not be published; the log is in " << logFile.string() << '\n';
+            status = 1;
+        }
+    }
+    publishingHost.LogOutput().SetEchoSink(nullptr);
+    return status;
 }
 
 } // namespace
@@ -137,60 +172,10 @@ int RunPublish(const Arguments& args)
 
     ComApartment apartment;
     HostClassRegistration hostClasses;
-    const pal::ComPtr<IOrvanaPublishingPlugin> plugin = CreatePublishingPlugin(CLSID_ZenfolioPublisher);
-    if (!plugin) return 2;
-    auto hostObject = pal::MakeComObject<PublishingHost, IPublishingHost>();
-    auto* publishingHost = static_cast<PublishingHost*>(hostObject.Get());
-    const std::filesystem::path logFile = pal::PrefixDirectory() / "host" / "publishing.log";
-    publishingHost->Configure(logFile, verbose);
-    publishingHost->SetSelection(std::move(selection));
-    const StateStore store = StateStore::InPrefix();
-    pal::ComPtr<IStream> state = store.Open(CLSID_ZenfolioPublisher);
-    if (const HRESULT hr = plugin->Initialize(hostObject.Get(), 0x0409, state.Get(), 0); FAILED(hr)) {
-        std::cerr << "orvana-host: the plug-in's state cannot be read (HRESULT " << HresultText(hr)
-                  << "): " << store.FileFor(CLSID_ZenfolioPublisher).string() << '\n';
-        return 2;
-    }
-
-    int status = 0;
-    {
-        ConsoleWindow window;
-        publishingHost->LogOutput().SetEchoSink(
-            [&window](LONG, std::u16string_view text) { window.PrintAbove(pal::ToUtf8(text)); });
-        const std::u16string displayState = DisplayState(plugin.Get());
-        if (plugin->CanPublish(window.StatusHandle(), TRUE) != S_OK) {
-            const std::vector<ShownMessageBox> boxes = window.MessageBoxes();
-            window.Finish();
-            std::cerr << "orvana-host: cannot publish: " << NotReadyReason(displayState, boxes) << ".\n"
-                      << DescribeLastExchange();
-            status = 2;
-        } else {
-            int interrupts = 0;
-            {
-                InterruptToCancel interrupt(plugin.Get());
-                plugin->Publish(window.ProgressHandle(), window.StatusHandle());
-                interrupts = interrupt.Interrupts();
-            }
-            window.Finish();
-            const unsigned failed = publishingHost->LogOutput().Count(kLogPictureFailed);
-            const unsigned notStarted = publishingHost->LogOutput().Count(kLogRunFailed);
-            if (interrupts > 0) {
-                std::cerr << "orvana-host: the run was cancelled; the log is in " << logFile.string() << '\n';
-                status = 1;
-            } else if (failed > 0 || notStarted > 0) {
-                std::cerr << "orvana-host: " << failed << " of " << pictures
-                          << " pictures could not be published; the log is in " << logFile.string() << '\n';
-                status = 1;
-            }
-        }
-        publishingHost->LogOutput().SetEchoSink(nullptr);
-    }
-    if (const HRESULT hr = plugin->Terminate(); FAILED(hr)) {
-        std::cerr << "orvana-host: the plug-in's state could not be saved: HRESULT " << HresultText(hr) << '\n';
-        return status == 0 ? 1 : status;
-    }
-    store.Save(CLSID_ZenfolioPublisher, state.Get());
-    return status;
+    return RunWithPluginSession(verbose, [&](PluginSession& session) {
+        session.Host().SetSelection(std::move(selection));
+        return PublishSelection(session, pictures);
+    });
 }
 
 } // namespace host

@@ -3,7 +3,7 @@
 // console host keeps in the same prefix.
 #include "host/com_apartment.h"
 #include "host/host_classes.h"
-#include "host/viewer/plugin_session.h"
+#include "host/plugin_session.h"
 #include "host/viewer/viewer_window.h"
 
 #include <QApplication>
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     try {
         host::ComApartment apartment;
         host::HostClassRegistration hostClasses;
-        viewer::PluginSession session(host::StateStore::InPrefix());
+        host::PluginSession session(host::StateStore::InPrefix(), true);
         int status = 0;
         {
             viewer::ViewerWindow window(session, options->folder);

@@ -43,7 +43,7 @@ QString DisplayStateOf(IOrvanaPublishingPlugin* plugin)
 
 } // namespace
 
-ViewerWindow::ViewerWindow(PluginSession& session, const std::filesystem::path& folder, QWidget* parent)
+ViewerWindow::ViewerWindow(host::PluginSession& session, const std::filesystem::path& folder, QWidget* parent)
     : QMainWindow(parent), session_(session)
 {
     BuildLayout();

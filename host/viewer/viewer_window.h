@@ -8,7 +8,7 @@
 // worker's end is posted back as a queued call and joined only then.
 #pragma once
 
-#include "host/viewer/plugin_session.h"
+#include "host/plugin_session.h"
 #include "pal/window/window.h"
 
 #include <QMainWindow>
@@ -27,7 +27,7 @@ class ThumbnailList;
 
 class ViewerWindow : public QMainWindow {
   public:
-    ViewerWindow(PluginSession& session, const std::filesystem::path& folder, QWidget* parent = nullptr);
+    ViewerWindow(host::PluginSession& session, const std::filesystem::path& folder, QWidget* parent = nullptr);
     // A run still going is aborted and waited for, events flowing meanwhile.
     ~ViewerWindow() override;
     ViewerWindow(const ViewerWindow&) = delete;
@@ -60,7 +60,7 @@ class ViewerWindow : public QMainWindow {
     void UpdateButtons();
     void ShowError(const QString& sentence);
 
-    PluginSession& session_;
+    host::PluginSession& session_;
     HWND windowHandle_ = nullptr;
     HWND progressHandle_ = nullptr;
     HWND statusHandle_ = nullptr;

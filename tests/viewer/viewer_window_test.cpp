@@ -96,7 +96,7 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
 
     void OpenWindow()
     {
-        session_.emplace(host::StateStore::InPrefix());
+        session_.emplace(host::StateStore::InPrefix(), true);
         window_.emplace(*session_, folder_);
         window_->show();
     }
@@ -129,7 +129,7 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
     emulator::PhotoSetInfo gallery_;
     orvana::PublisherState state_;
     fs::path folder_;
-    std::optional<viewer::PluginSession> session_;
+    std::optional<host::PluginSession> session_;
     std::optional<viewer::ViewerWindow> window_;
 };
 
