@@ -27,6 +27,12 @@ namespace viewer {
 
 namespace {
 
+// "1 picture", "3 pictures".
+QString Pictures(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 picture") : QStringLiteral("%1 pictures").arg(count);
+}
+
 QString HresultText(HRESULT hr)
 {
     return QString::fromStdString(host::HresultText(hr));
@@ -60,7 +66,7 @@ ViewerWindow::ViewerWindow(host::PluginSession& session, const std::filesystem::
     log.SetEchoSink(log_->Sink());
     thumbnails_->ShowFolder(folder);
     statusBar()->showMessage(
-        QStringLiteral("%1 pictures in %2").arg(thumbnails_->count()).arg(QString::fromStdString(folder.string())));
+        QStringLiteral("%1 in %2").arg(Pictures(thumbnails_->count())).arg(QString::fromStdString(folder.string())));
     RefreshDisplayState();
     UpdateButtons();
 }
@@ -213,7 +219,7 @@ void ViewerWindow::StartRun()
     progress_->setRange(0, 100);
     progress_->setValue(0);
     status_->clear();
-    statusBar()->showMessage(QStringLiteral("Publishing %1 pictures...").arg(runPictures_));
+    statusBar()->showMessage(QStringLiteral("Publishing %1...").arg(Pictures(runPictures_)));
     pal::ComPtr<IOrvanaPublishingPlugin> plugin(session_.Plugin());
     worker_ = std::thread([this, plugin, progress = progressHandle_, status = statusHandle_] {
         HRESULT result = E_UNEXPECTED;
@@ -244,12 +250,12 @@ void ViewerWindow::OnRunEnded(HRESULT result)
     } else if (cancelled_ || aborted_) {
         statusBar()->showMessage(QStringLiteral("The run was cancelled."));
     } else if (failed > 0) {
-        statusBar()->showMessage(QStringLiteral("%1 of %2 pictures could not be published; the log is in %3")
+        statusBar()->showMessage(QStringLiteral("%1 of %2 could not be published; the log is in %3")
                                      .arg(failed)
-                                     .arg(runPictures_)
+                                     .arg(Pictures(runPictures_))
                                      .arg(QString::fromStdString(session_.LogFile().string())));
     } else {
-        statusBar()->showMessage(QStringLiteral("%1 pictures published.").arg(runPictures_));
+        statusBar()->showMessage(QStringLiteral("%1 published.").arg(Pictures(runPictures_)));
     }
     UpdateButtons();
     RefreshDisplayState();

@@ -1,13 +1,17 @@
 // The widget tests' main: Qt's offscreen platform and a pinned font, so that
 // dialog units, and with them every size, are the same on every machine.
+// ORVANA_TEST_ON_DISPLAY=1 leaves the platform to Qt, to watch the same tests
+// on a real X server (xvfb-run).
 #include <QApplication>
 #include <QFont>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string_view>
 
 int main(int argc, char** argv)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const char* onDisplay = std::getenv("ORVANA_TEST_ON_DISPLAY");
+    if (!onDisplay || std::string_view(onDisplay) != "1") ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));

@@ -14,16 +14,23 @@
 #include "tests/support/component_module.h"
 #include "tests/support/emulated_service.h"
 #include "tests/support/test_pictures.h"
+#include "tests/ui/modal_driver.h"
+#include "ui/credentials_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
+#include <set>
 
 namespace {
 
@@ -125,6 +132,17 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
     }
     QString LogText() const { return window_->Log()->toPlainText(); }
 
+    // On a real display (ORVANA_TEST_ON_DISPLAY=1 under xvfb-run) the whole
+    // screen, dialogs over the window included, is kept to be looked at.
+    static void KeepScreen(const char* name)
+    {
+        if (qEnvironmentVariable("ORVANA_TEST_ON_DISPLAY") != QLatin1String("1")) return;
+        QCoreApplication::processEvents();
+        QDir().mkpath(QStringLiteral(ORVANA_SCREENSHOT_DIR));
+        const QString file = QStringLiteral(ORVANA_SCREENSHOT_DIR "/%1.png").arg(QLatin1String(name));
+        EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file)) << file.toStdString();
+    }
+
     testing_support::ComponentModule module_;
     emulator::PhotoSetInfo gallery_;
     orvana::PublisherState state_;
@@ -146,6 +164,8 @@ TEST_F(ViewerWindowTest, PublishesTheSelectedPicturesAndShowsTheRun)
     SelectAll();
     ASSERT_TRUE(window_->PublishButton()->isEnabled());
 
+    std::vector<int> values;
+    QObject::connect(window_->Progress(), &QProgressBar::valueChanged, [&](int value) { values.push_back(value); });
     window_->PublishButton()->click();
     EXPECT_TRUE(window_->IsPublishing());
     EXPECT_FALSE(window_->PublishButton()->isEnabled());
@@ -157,7 +177,10 @@ TEST_F(ViewerWindowTest, PublishesTheSelectedPicturesAndShowsTheRun)
     const QProgressBar* bar = window_->Progress();
     EXPECT_EQ(300, bar->maximum());
     EXPECT_EQ(bar->maximum(), bar->value());
+    EXPECT_GE(std::set<int>(values.begin(), values.end()).size(), 3u) << "a step for each picture at least";
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "and never back";
     EXPECT_EQ(QStringLiteral("Done."), window_->Status()->text());
+    KeepScreen("viewer-after-run");
     const QString log = LogText();
     for (const QString& line :
          QStringList{QStringLiteral("Zenfolio: trace: Starting."),
@@ -218,7 +241,8 @@ TEST_F(ViewerWindowTest, AWindowDestroyedDuringARunAbortsItAndWaitsForIt)
         if (asked || value <= 0 || value >= 100) return;
         asked = true;
         // Posted now, so it comes before the plug-in's next call on the bar.
-        QMetaObject::invokeMethod(qApp, [this] { window_.reset(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [this] { window_.reset(); }, Qt::QueuedConnection);
     });
     window_->PublishButton()->click();
     ASSERT_TRUE(WaitUntil([&] { return !window_; }));
@@ -227,9 +251,29 @@ TEST_F(ViewerWindowTest, AWindowDestroyedDuringARunAbortsItAndWaitsForIt)
     const std::optional<std::string> log = host::ReadWholeFile(session_->LogFile());
     ASSERT_TRUE(log);
     EXPECT_NE(std::string::npos, log->find("Cancelling ABRUPTLY at user request."));
-    EXPECT_EQ(log->size() - std::string("Zenfolio: trace: Ending.\n").size(),
-              log->rfind("Zenfolio: trace: Ending.\n"));
+    EXPECT_EQ(log->size() - std::string("Zenfolio: trace: Ending.\n").size(), log->rfind("Zenfolio: trace: Ending.\n"));
     session_->Finish();
+}
+
+TEST_F(ViewerWindowTest, TheAuthorizeLinkOpensTheCredentialsDialogAndTheStateFollowsIt)
+{
+    Jpeg("one.jpg");
+    OpenWindow();
+    bool shown = false;
+    ui_testing::WhenModalShows<QDialog>([&](QDialog& dialog) {
+        shown = true;
+        EXPECT_EQ(window_.operator->(), dialog.parentWidget()) << "modal to the viewer's window";
+        ui_testing::Control<QLineEdit>(dialog, orvana::kIdcAccountIdentifier)->setText(QStringLiteral("demo"));
+        ui_testing::Control<QLineEdit>(dialog, orvana::kIdcAccountPassword)->setText(QStringLiteral("zenfolio-demo"));
+        KeepScreen("viewer-credentials-dialog");
+        ui_testing::Control<QPushButton>(dialog, IDOK)->click();
+    });
+    emit window_->DisplayState()->linkActivated(QStringLiteral("orvana-verb:authorize?"));
+    EXPECT_TRUE(shown);
+    const QString state = window_->DisplayState()->text();
+    EXPECT_TRUE(state.contains(QStringLiteral("now authorized to publish to Zenfolio as Demo Photographer")))
+        << state.toStdString();
+    EXPECT_TRUE(state.contains(QStringLiteral("href=\"orvana-verb:settings?")));
 }
 
 TEST_F(ViewerWindowTest, TheLinksAndTheReadinessCheckAnswerInBoxes)
