@@ -1,8 +1,13 @@
 #include "host/viewer/thumbnails.h"
 
+#include "contract/host_interfaces.h"
+#include "host/imaging/picture_family.h"
+#include "host/imaging/picture_renderer.h"
 #include "host/selection.h"
+#include "pal/hresult_error.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
@@ -31,20 +36,38 @@ QIcon OnSquare(const QPixmap& picture, int edge)
     return QIcon(square);
 }
 
-} // namespace
-
-QIcon ReadThumbnail(const std::filesystem::path& file, int edge)
+// What the host's codecs refuse, Qt may still show: it goes by content where
+// they go by extension (a PNG named .jpg).
+QIcon ReadWithQt(const std::filesystem::path& file, int edge)
 {
     QImageReader reader(ToQString(file));
     reader.setAutoTransform(true);
     QSize size = reader.size();
     if (!size.isValid() || size.isEmpty()) return {};
-    // Scaled by the decoder: a camera's JPEG is never decoded at full size.
     if (size.width() > edge || size.height() > edge) size.scale(edge, edge, Qt::KeepAspectRatio);
     reader.setScaledSize(size.expandedTo(QSize(1, 1)));
     const QImage image = reader.read();
     if (image.isNull()) return {};
     return QIcon(QPixmap::fromImage(image));
+}
+
+} // namespace
+
+QIcon ReadThumbnail(const std::filesystem::path& file, int edge)
+{
+    try {
+        const pal::ComPtr<IWICBitmapSource> bitmap =
+            host::imaging::RenderPicture(file, host::imaging::CheckedFamily(file), static_cast<unsigned>(edge),
+                                         RENDER_ROTATE_BY_ORIENTATION | RENDER_CONVERT_TO_SRGB);
+        UINT width = 0, height = 0;
+        pal::ThrowIfFailed(bitmap->GetSize(&width, &height));
+        QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_BGR888);
+        const auto stride = static_cast<UINT>(image.bytesPerLine());
+        pal::ThrowIfFailed(bitmap->CopyPixels(nullptr, stride, stride * height, image.bits()));
+        return QIcon(QPixmap::fromImage(image));
+    } catch (const std::exception&) {
+        return ReadWithQt(file, edge);
+    }
 }
 
 ThumbnailList::ThumbnailList(QWidget* parent) : QListWidget(parent)

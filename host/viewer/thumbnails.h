@@ -11,8 +11,10 @@ namespace viewer {
 
 inline constexpr int kThumbnailEdge = 128;
 
-// The picture scaled while it is read to fit a square of edge pixels, turned
-// as its orientation says; a null icon when Qt cannot decode the file.
+// The picture as the host's imaging service renders it for the plug-in
+// (camera raws and TIFF files included), scaled to fit a square of edge
+// pixels, upright, in sRGB; else as Qt reads it; a null icon for a file
+// neither can decode.
 QIcon ReadThumbnail(const std::filesystem::path& file, int edge = kThumbnailEdge);
 
 class ThumbnailList : public QListWidget {
@@ -20,7 +22,7 @@ class ThumbnailList : public QListWidget {
     explicit ThumbnailList(QWidget* parent = nullptr);
 
     // Replaces the items with the picture files directly inside folder, each
-    // centred on a square. Files Qt cannot decode show a generic file icon.
+    // centred on a square. Files that cannot be decoded show a generic file icon.
     void ShowFolder(const std::filesystem::path& folder);
 
     std::vector<std::filesystem::path> SelectedFiles() const;

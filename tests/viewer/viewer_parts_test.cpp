@@ -119,10 +119,13 @@ TEST_F(Thumbnails, AFolderShowsItsPicturesScaledAndTheRestAsFiles)
     std::ofstream(folder / "c_broken.jpg") << "not a picture";
     std::ofstream(folder / "d_camera.CR2") << "not a raw either";
     std::ofstream(folder / "notes.txt") << "not listed";
+    test_pictures::WriteDng(folder / "e_raw.dng", 90, 60, 6); // a camera turned upright
+    test_pictures::WriteTiff(folder / "f_scan.tif", 256, 128);
+    test_pictures::WritePng(folder / "g_misnamed.jpg", 50, 20);
 
     viewer::ThumbnailList list;
     list.ShowFolder(folder);
-    ASSERT_EQ(4, list.count());
+    ASSERT_EQ(7, list.count());
     EXPECT_EQ(QStringLiteral("a_small.png"), list.item(0)->text());
     EXPECT_EQ(QStringLiteral("b_wide.jpg"), list.item(1)->text());
     EXPECT_EQ(QStringLiteral("c_broken.jpg"), list.item(2)->text());
@@ -136,9 +139,15 @@ TEST_F(Thumbnails, AFolderShowsItsPicturesScaledAndTheRestAsFiles)
     EXPECT_EQ((QList<QSize>{QSize(40, 30)}), viewer::ReadThumbnail(folder / "a_small.png").availableSizes())
         << "never enlarged";
     EXPECT_TRUE(viewer::ReadThumbnail(folder / "c_broken.jpg").isNull());
+    EXPECT_EQ((QList<QSize>{QSize(60, 90)}), viewer::ReadThumbnail(folder / "e_raw.dng").availableSizes())
+        << "developed and turned as the camera was held";
+    EXPECT_EQ((QList<QSize>{QSize(128, 64)}), viewer::ReadThumbnail(folder / "f_scan.tif").availableSizes());
+    EXPECT_EQ((QList<QSize>{QSize(50, 20)}), viewer::ReadThumbnail(folder / "g_misnamed.jpg").availableSizes())
+        << "shown by its content";
     const QImage generic = list.item(2)->icon().pixmap(128).toImage();
-    EXPECT_EQ(generic, list.item(3)->icon().pixmap(128).toImage()) << "one icon for what Qt cannot decode";
-    EXPECT_NE(generic, list.item(1)->icon().pixmap(128).toImage());
+    EXPECT_EQ(generic, list.item(3)->icon().pixmap(128).toImage()) << "one icon for what cannot be decoded";
+    for (const int picture : {1, 4, 5, 6})
+        EXPECT_NE(generic, list.item(picture)->icon().pixmap(128).toImage()) << picture;
 
     // Selected in any order, named in the list's.
     list.item(2)->setSelected(true);

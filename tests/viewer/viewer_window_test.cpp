@@ -132,15 +132,17 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
     }
     QString LogText() const { return window_->Log()->toPlainText(); }
 
-    // On a real display (ORVANA_TEST_ON_DISPLAY=1 under xvfb-run) the whole
-    // screen, dialogs over the window included, is kept to be looked at.
-    static void KeepScreen(const char* name)
+    // On a real display (ORVANA_TEST_ON_DISPLAY=1 under xvfb-run) the screen
+    // where the window is, dialogs over it included, is kept to be looked at.
+    void KeepScreen(const char* name) const
     {
         if (qEnvironmentVariable("ORVANA_TEST_ON_DISPLAY") != QLatin1String("1")) return;
         QCoreApplication::processEvents();
         QDir().mkpath(QStringLiteral(ORVANA_SCREENSHOT_DIR));
         const QString file = QStringLiteral(ORVANA_SCREENSHOT_DIR "/%1.png").arg(QLatin1String(name));
-        EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file)) << file.toStdString();
+        const QRect area = window_->frameGeometry();
+        const QPixmap screen = window_->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        EXPECT_TRUE(screen.save(file)) << file.toStdString();
     }
 
     testing_support::ComponentModule module_;
