@@ -1,6 +1,7 @@
 #include "host/viewer/log_pane.h"
 
-#include <QCoreApplication>
+#include "pal/window/qt/gui_thread.h"
+
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -55,14 +56,10 @@ host::PublishingLog::EchoSink LogPane::Sink()
     QPointer<LogPane> pane(this);
     return [pane](LONG level, std::u16string_view text) {
         QString line = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-        // Queued on the application object, whose life spans every run; the
-        // pane is looked at only on the GUI thread.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [pane, level, line = std::move(line)] {
-                if (pane) pane->AppendLine(level, line);
-            },
-            Qt::QueuedConnection);
+        // The pane is looked at only on the GUI thread.
+        pal::qt::PostToGuiThread([pane, level, line = std::move(line)] {
+            if (pane) pane->AppendLine(level, line);
+        });
     };
 }
 

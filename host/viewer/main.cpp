@@ -5,6 +5,8 @@
 #include "host/host_classes.h"
 #include "host/plugin_session.h"
 #include "host/viewer/viewer_window.h"
+#include "pal/window/qt/gui_thread.h"
+#include "pal/window/window_object.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -47,6 +49,8 @@ int main(int argc, char** argv)
     // The viewer owns the application; the plug-in's windows run on its thread.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvana-viewer"));
+    // A window host has no terminal bell to ring: the desktop's sound instead.
+    pal::SetBeeper([](UINT) { pal::qt::PostToGuiThread([] { QApplication::beep(); }); });
     const std::optional<Options> options = ParseOptions(QApplication::arguments());
     if (!options) {
         std::cerr << "usage: orvana-viewer [--screenshot FILE] [FOLDER]\n";

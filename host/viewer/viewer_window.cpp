@@ -7,6 +7,7 @@
 #include "host/viewer/log_pane.h"
 #include "host/viewer/thumbnails.h"
 #include "pal/bstr.h"
+#include "pal/window/qt/gui_thread.h"
 #include "pal/window/qt/widget_window.h"
 
 #include <QCloseEvent>
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -230,8 +232,9 @@ void ViewerWindow::StartRun()
             // The apartment could not be joined; the result says so.
         }
         // Queued: this thread must not wait for the GUI thread's attention.
-        QMetaObject::invokeMethod(
-            this, [this, result] { OnRunEnded(result); }, Qt::QueuedConnection);
+        pal::qt::PostToGuiThread([window = QPointer<ViewerWindow>(this), result] {
+            if (window) window->OnRunEnded(result);
+        });
         workerDone_ = true;
     });
     UpdateButtons();

@@ -7,6 +7,7 @@
 #include "pal/com/activation.h"
 #include "pal/com_ptr.h"
 #include "pal/utf.h"
+#include "pal/window/qt/gui_thread.h"
 #include "pal/window/qt/widget_window.h"
 #include "settings/crc4.h"
 #include "settings/publisher_state.h"
@@ -101,7 +102,7 @@ TEST_F(Authorize, ARightPasswordStoresTheAccountAndTheDisplayStateAsksForSetting
     HRESULT configured = E_FAIL;
     std::thread worker([&] {
         configured = plugin_->Configure(ownerHandle_, u"Authorize", u"");
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        pal::qt::PostToGuiThread([&loop] { loop.quit(); });
     });
     loop.exec();
     worker.join();

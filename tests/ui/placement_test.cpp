@@ -2,6 +2,7 @@
 // always inside the nearest monitor's work area; and message boxes asked for
 // from another thread, shown on the GUI thread while the caller waits.
 #include "modal_driver.h"
+#include "pal/window/qt/gui_thread.h"
 #include "pal/window/qt/widget_window.h"
 #include "pal/window/qt/window_placement.h"
 
@@ -79,7 +80,7 @@ class OwnedMessageBox : public testing::Test {
         std::thread worker([&] {
             answer = MessageBoxW(handle_, u"Login failed or communication error.", u"Authorization Error",
                                  MB_OK | MB_ICONERROR);
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            pal::qt::PostToGuiThread([&loop] { loop.quit(); });
         });
         loop.exec();
         worker.join();
