@@ -9,6 +9,9 @@ demo="$PWD/.demo"
 export ORVANA_PREFIX="$demo/prefix"
 rm -rf "$demo"
 mkdir -p "$ORVANA_PREFIX" "$demo/service"
+# Qt wants a private runtime directory of its own for the dialog step.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$demo/runtime}"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 host=build/bin/orvana-host
 
 echo "== Registering the plug-in (per user) in $ORVANA_PREFIX"
