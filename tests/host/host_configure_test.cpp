@@ -19,16 +19,7 @@ constexpr char kAuthorized[] =
     "Orvana is now authorized to publish to Zenfolio as Demo Photographer. A few bits remain";
 constexpr char kNeedsCredentials[] = "needs your credentials";
 
-class HostConfigure : public host_testing::HostWithServiceTest {
-  protected:
-    static orvana::PublisherState SavedState()
-    {
-        orvana::PublisherState state;
-        const auto stream = host::StateStore::InPrefix().Open(CLSID_ZenfolioPublisher);
-        orvana::LoadState(stream.Get(), state);
-        return state;
-    }
-};
+using HostConfigure = host_testing::HostWithServiceTest;
 
 TEST_F(HostConfigure, TheRightPasswordAuthorizesAndTheRecordPublishes)
 {

@@ -20,16 +20,7 @@ using host_testing::Contains;
 using host_testing::Host;
 using host_testing::HostRun;
 
-class HostService : public host_testing::HostWithServiceTest {
-  protected:
-    static orvana::PublisherState SavedState()
-    {
-        orvana::PublisherState state;
-        const auto stream = host::StateStore::InPrefix().Open(CLSID_ZenfolioPublisher);
-        orvana::LoadState(stream.Get(), state);
-        return state;
-    }
-};
+using HostService = host_testing::HostWithServiceTest;
 
 TEST_F(HostService, AccountToolChoosesTheGalleryAndKeepsTheAccountTheDialogStored)
 {

@@ -4,8 +4,11 @@
 // through the plug-in's own credentials dialog.
 #pragma once
 
+#include "contract/orvana_publishing.h"
 #include "emulator/service_emulator.h"
+#include "host/state_store.h"
 #include "host/text_file.h"
+#include "settings/publisher_state.h"
 #include "tests/host/host_program.h"
 #include "tests/support/proxy_environment.h"
 #include "tests/support/temporary_prefix.h"
@@ -25,6 +28,15 @@ class HostWithServiceTest : public testing_support::PrefixTest {
         host::ReplaceFileAtomically(password_, "zenfolio-demo\n");
     }
     void TearDown() override { service_.Stop(); }
+
+    // The plug-in's record as the last host run saved it.
+    static orvana::PublisherState SavedState()
+    {
+        orvana::PublisherState state;
+        const auto stream = host::StateStore::InPrefix().Open(CLSID_ZenfolioPublisher);
+        orvana::LoadState(stream.Get(), state);
+        return state;
+    }
 
     // The credentials dialog answered as a user would, then the first gallery chosen.
     HostRun Authorize(const std::string& identifier = "demo")

@@ -8,10 +8,10 @@
 #include "pal/http/session_worker.h"
 #include "pal/registry_key.h"
 #include "pal/utf.h"
-#include "settings/crc4.h"
 #include "settings/publisher_state.h"
 #include "settings/settings_store.h"
 #include "tests/support/component_module.h"
+#include "tests/support/demo_account.h"
 #include "tests/support/emulated_service.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/recording_windows.h"
@@ -46,18 +46,10 @@ class PublishRun : public testing_support::EmulatedServiceTest {
                                          IID_IOrvanaPublishingPlugin, plugin_.ReleaseAndGetVoidAddress()));
         hostObject_ = pal::MakeComObject<testing_support::RecordingHost, IPublishingHost>();
         host_ = static_cast<testing_support::RecordingHost*>(hostObject_.Get());
-        for (const auto& set : emulator_->PhotoSets("demo"))
-            if (set.gallery && !gallery_.id) gallery_ = set;
+        gallery_ = testing_support::FirstDemoGallery(*emulator_);
         ASSERT_NE(0, gallery_.id);
         ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, stream_.ReleaseAndGetAddressOf()));
-        state_.AccountIdentifier = u"demo@example.com";
-        state_.ProtectedPassword = orvana::ProtectPassword(u"zenfolio-demo");
-        state_.LoginName = u"demo";
-        state_.DisplayName = u"Demo Photographer";
-        state_.PhotoBytesQuota = 1610612736;
-        state_.GalleryId = pal::ToUtf16(std::to_string(gallery_.id));
-        state_.GalleryTitle = pal::ToUtf16(gallery_.title);
-        state_.UploadUrl = pal::ToUtf16(gallery_.upload_url);
+        state_ = testing_support::DemoAccountRecord(gallery_);
         orvana::SaveState(stream_.Get(), state_);
         stream_->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
         ASSERT_EQ(S_OK, plugin_->Initialize(hostObject_.Get(), 0x409, stream_.Get(), 0));

@@ -9,9 +9,9 @@
 #include "host/viewer/viewer_window.h"
 #include "pal/com/stream.h"
 #include "pal/utf.h"
-#include "settings/crc4.h"
 #include "settings/publisher_state.h"
 #include "tests/support/component_module.h"
+#include "tests/support/demo_account.h"
 #include "tests/support/emulated_service.h"
 #include "tests/support/test_pictures.h"
 #include "tests/ui/modal_driver.h"
@@ -63,8 +63,7 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
         EmulatedServiceTest::SetUp();
         ASSERT_EQ(0u, emulator_->Url().rfind("http://127.0.0.1:", 0)) << "loopback only";
         ASSERT_EQ(S_OK, module_.RegisterServer());
-        for (const auto& set : emulator_->PhotoSets("demo"))
-            if (set.gallery && !gallery_.id) gallery_ = set;
+        gallery_ = testing_support::FirstDemoGallery(*emulator_);
         ASSERT_NE(0, gallery_.id);
         folder_ = prefix_.Path() / "pictures";
         fs::create_directories(folder_);
@@ -79,14 +78,7 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
     // The record the account tool writes, in the store both hosts read.
     void StoreAccount()
     {
-        state_.AccountIdentifier = u"demo@example.com";
-        state_.ProtectedPassword = orvana::ProtectPassword(u"zenfolio-demo");
-        state_.LoginName = u"demo";
-        state_.DisplayName = u"Demo Photographer";
-        state_.PhotoBytesQuota = 1610612736;
-        state_.GalleryId = pal::ToUtf16(std::to_string(gallery_.id));
-        state_.GalleryTitle = pal::ToUtf16(gallery_.title);
-        state_.UploadUrl = pal::ToUtf16(gallery_.upload_url);
+        state_ = testing_support::DemoAccountRecord(gallery_);
         pal::ComPtr<IStream> stream;
         ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()));
         orvana::SaveState(stream.Get(), state_);
