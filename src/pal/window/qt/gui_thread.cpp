@@ -3,8 +3,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QThread>
+#include <condition_variable>
 #include <deque>
-#include <future>
+#include <exception>
 #include <mutex>
 #include <stdexcept>
 
@@ -12,51 +13,98 @@ namespace pal::qt {
 
 namespace {
 
+// A caller waiting in RunOnGuiThread.
+struct Waiter {
+    const std::function<void()>& task;
+    bool finished = false;
+    bool dropped = false;
+    std::exception_ptr error;
+};
+
+struct Entry {
+    std::function<void()> task;
+    Waiter* waiter = nullptr;
+};
+
+// One mutex for the queued tasks and their waiters, taken on both sides of
+// every hand-over: also the wake-up event is made under it, so the GUI thread
+// reads nothing the sanitizer cannot see handed over.
+std::mutex g_mutex;
+std::condition_variable g_finished;
+class GuiCallQueue;
+GuiCallQueue* g_queue = nullptr;
+
+const QEvent::Type kRunOne = static_cast<QEvent::Type>(QEvent::registerEventType());
+
 // Lives on the GUI thread; each wake-up event runs one queued task, so a task
 // that opens a modal loop leaves the rest to that loop, in order.
 class GuiCallQueue final : public QObject {
   public:
-    void Push(std::packaged_task<void()> task)
+    ~GuiCallQueue() override
     {
-        {
-            std::lock_guard lock(mutex_);
-            tasks_.push_back(std::move(task));
-        }
-        QCoreApplication::postEvent(this, new QEvent(kRunOne));
+        std::lock_guard lock(g_mutex);
+        for (Entry& entry : entries_)
+            if (entry.waiter) {
+                entry.waiter->dropped = true;
+                entry.waiter->finished = true;
+            }
+        g_finished.notify_all();
+    }
+
+    // Called with g_mutex held; answers the event to post once it is released.
+    QEvent* Push(Entry entry)
+    {
+        entries_.push_back(std::move(entry));
+        return new QEvent(kRunOne);
     }
 
   protected:
     bool event(QEvent* event) override
     {
-        if (event->type() != kRunOne) return QObject::event(event);
-        std::packaged_task<void()> task;
-        {
-            std::lock_guard lock(mutex_);
-            if (tasks_.empty()) return true;
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
+        std::unique_lock lock(g_mutex);
+        if (event->type() != kRunOne) {
+            lock.unlock();
+            return QObject::event(event);
         }
-        task();
+        if (entries_.empty()) return true;
+        Entry entry = std::move(entries_.front());
+        entries_.pop_front();
+        lock.unlock();
+        if (!entry.waiter) {
+            RunPosted(entry.task);
+            return true;
+        }
+        std::exception_ptr error;
+        try {
+            entry.waiter->task();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        entry.waiter->error = error;
+        entry.waiter->finished = true;
+        g_finished.notify_all();
         return true;
     }
 
   private:
-    static inline const QEvent::Type kRunOne = static_cast<QEvent::Type>(QEvent::registerEventType());
+    // Nothing is waiting to hear of a failure, and an exception must not cross
+    // Qt's event loop.
+    static void RunPosted(const std::function<void()>& task) noexcept { task(); }
 
-    std::mutex mutex_;
-    // Tasks never run are destroyed with the queue: their waiters hear so.
-    std::deque<std::packaged_task<void()>> tasks_;
+    std::deque<Entry> entries_;
 };
 
+// Guards g_queue. Not g_mutex: moving the new queue to the GUI thread sends
+// it an event, and its handler takes g_mutex.
 std::mutex g_queueMutex;
-GuiCallQueue* g_queue = nullptr;
 
-// The queue of the current QApplication, made on first use from any thread
-// and destroyed with the application.
-GuiCallQueue& Queue()
+// The current QApplication's queue, made on first use from any thread and
+// destroyed with the application.
+GuiCallQueue* Queue()
 {
     std::lock_guard lock(g_queueMutex);
-    if (g_queue) return *g_queue;
+    if (g_queue) return g_queue;
     QCoreApplication* application = QCoreApplication::instance();
     auto* queue = new GuiCallQueue;
     queue->moveToThread(application->thread());
@@ -68,7 +116,18 @@ GuiCallQueue& Queue()
         delete queue;
     });
     g_queue = queue;
-    return *queue;
+    return queue;
+}
+
+void Push(Entry entry)
+{
+    GuiCallQueue* queue = Queue();
+    QEvent* wake;
+    {
+        std::lock_guard lock(g_mutex);
+        wake = queue->Push(std::move(entry));
+    }
+    QCoreApplication::postEvent(queue, wake);
 }
 
 void RequireGuiThread()
@@ -97,22 +156,18 @@ void RunOnGuiThread(const std::function<void()>& task)
         return;
     }
     // The caller's stack (and task) outlive the call: it waits here.
-    std::packaged_task<void()> call([&task] { task(); });
-    std::future<void> ran = call.get_future();
-    Queue().Push(std::move(call));
-    try {
-        ran.get();
-    } catch (const std::future_error& error) {
-        if (error.code() != std::future_errc::broken_promise) throw;
-        throw std::runtime_error("the application ended before the window could answer");
-    }
+    Waiter waiter{task, false, false, {}};
+    Push(Entry{{}, &waiter});
+    std::unique_lock lock(g_mutex);
+    g_finished.wait(lock, [&] { return waiter.finished; });
+    if (waiter.dropped) throw std::runtime_error("the application ended before the window could answer");
+    if (waiter.error) std::rethrow_exception(waiter.error);
 }
 
 void PostToGuiThread(std::function<void()> task)
 {
     RequireGuiThread();
-    // noexcept: the packaged task would otherwise keep the exception unseen.
-    Queue().Push(std::packaged_task<void()>([task = std::move(task)]() noexcept { task(); }));
+    Push(Entry{std::move(task), nullptr});
 }
 
 } // namespace pal::qt
