@@ -31,8 +31,6 @@ struct Entry {
 // reads nothing the sanitizer cannot see handed over.
 std::mutex g_mutex;
 std::condition_variable g_finished;
-class GuiCallQueue;
-GuiCallQueue* g_queue = nullptr;
 
 const QEvent::Type kRunOne = static_cast<QEvent::Type>(QEvent::registerEventType());
 
@@ -98,6 +96,7 @@ class GuiCallQueue final : public QObject {
 // Guards g_queue. Not g_mutex: moving the new queue to the GUI thread sends
 // it an event, and its handler takes g_mutex.
 std::mutex g_queueMutex;
+GuiCallQueue* g_queue = nullptr;
 
 // The current QApplication's queue, made on first use from any thread and
 // destroyed with the application.
