@@ -4,6 +4,7 @@
 #include "host/com_apartment.h"
 #include "host/host_classes.h"
 #include "host/plugin_session.h"
+#include "host/viewer/thumbnails.h"
 #include "host/viewer/viewer_window.h"
 #include "pal/window/qt/gui_thread.h"
 #include "pal/window/window_object.h"
@@ -70,12 +71,19 @@ int main(int argc, char** argv)
             viewer::ViewerWindow window(session, options->folder);
             window.show();
             if (options->screenshot) {
-                // After the first layout passes, which the icon view runs from its own timer.
-                QTimer::singleShot(300, &window, [&window, file = *options->screenshot] {
-                    const bool saved = window.grab().save(file);
-                    if (!saved) std::cerr << "orvana-viewer: cannot write " << file.toStdString() << '\n';
-                    QCoreApplication::exit(saved ? 0 : 1);
-                });
+                // Once every thumbnail is in, after the layout passes, which
+                // the icon view runs from its own timer.
+                auto takeScreenshot = [&window, file = *options->screenshot] {
+                    QTimer::singleShot(300, &window, [&window, file] {
+                        const bool saved = window.grab().save(file);
+                        if (!saved) std::cerr << "orvana-viewer: cannot write " << file.toStdString() << '\n';
+                        QCoreApplication::exit(saved ? 0 : 1);
+                    });
+                };
+                if (window.Thumbnails()->AllThumbnailsShown())
+                    takeScreenshot();
+                else
+                    window.Thumbnails()->OnAllThumbnailsShown(takeScreenshot);
             }
             status = QApplication::exec();
         }

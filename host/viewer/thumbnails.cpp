@@ -5,12 +5,14 @@
 #include "host/imaging/picture_renderer.h"
 #include "host/selection.h"
 #include "pal/hresult_error.h"
+#include "pal/window/qt/gui_thread.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QStyle>
 #include <algorithm>
 
@@ -38,7 +40,7 @@ QIcon OnSquare(const QPixmap& picture, int edge)
 
 // What the host's codecs refuse, Qt may still show: it goes by content where
 // they go by extension (a PNG named .jpg).
-QIcon ReadWithQt(const std::filesystem::path& file, int edge)
+QImage ReadWithQt(const std::filesystem::path& file, int edge)
 {
     QImageReader reader(ToQString(file));
     reader.setAutoTransform(true);
@@ -46,14 +48,12 @@ QIcon ReadWithQt(const std::filesystem::path& file, int edge)
     if (!size.isValid() || size.isEmpty()) return {};
     if (size.width() > edge || size.height() > edge) size.scale(edge, edge, Qt::KeepAspectRatio);
     reader.setScaledSize(size.expandedTo(QSize(1, 1)));
-    const QImage image = reader.read();
-    if (image.isNull()) return {};
-    return QIcon(QPixmap::fromImage(image));
+    return reader.read();
 }
 
 } // namespace
 
-QIcon ReadThumbnail(const std::filesystem::path& file, int edge)
+QImage RenderThumbnail(const std::filesystem::path& file, int edge)
 {
     try {
         const pal::ComPtr<IWICBitmapSource> bitmap =
@@ -64,13 +64,16 @@ QIcon ReadThumbnail(const std::filesystem::path& file, int edge)
         QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_BGR888);
         const auto stride = static_cast<UINT>(image.bytesPerLine());
         pal::ThrowIfFailed(bitmap->CopyPixels(nullptr, stride, stride * height, image.bits()));
-        return QIcon(QPixmap::fromImage(image));
+        return image;
     } catch (const std::exception&) {
         return ReadWithQt(file, edge);
     }
 }
 
-ThumbnailList::ThumbnailList(QWidget* parent) : QListWidget(parent)
+ThumbnailList::ThumbnailList(QWidget* parent)
+    : QListWidget(parent),
+      generic_(
+          OnSquare(QApplication::style()->standardIcon(QStyle::SP_FileIcon).pixmap(kThumbnailEdge / 2), kThumbnailEdge))
 {
     setViewMode(QListView::IconMode);
     setIconSize(QSize(kThumbnailEdge, kThumbnailEdge));
@@ -82,23 +85,59 @@ ThumbnailList::ThumbnailList(QWidget* parent) : QListWidget(parent)
     setTextElideMode(Qt::ElideMiddle);
 }
 
+ThumbnailList::~ThumbnailList()
+{
+    StopRendering();
+}
+
+void ThumbnailList::StopRendering()
+{
+    // The renderer never waits for this thread: it only posts to it.
+    if (!renderer_.joinable()) return;
+    renderer_.request_stop();
+    renderer_.join();
+}
+
 void ThumbnailList::ShowFolder(const std::filesystem::path& folder)
 {
+    StopRendering();
     clear();
+    ++folderShown_;
+    shown_ = 0;
     std::vector<std::filesystem::path> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
         if (entry.is_regular_file(error) && host::IsPictureFile(entry.path())) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    const QIcon generic =
-        OnSquare(QApplication::style()->standardIcon(QStyle::SP_FileIcon).pixmap(kThumbnailEdge / 2), kThumbnailEdge);
+    QPixmap empty(kThumbnailEdge, kThumbnailEdge);
+    empty.fill(Qt::transparent);
+    const QIcon waiting(empty);
     for (const std::filesystem::path& file : files) {
-        const QIcon thumbnail = ReadThumbnail(file);
-        const QIcon icon = thumbnail.isNull() ? generic : OnSquare(thumbnail.pixmap(kThumbnailEdge), kThumbnailEdge);
-        auto* item = new QListWidgetItem(icon, ToQString(file.filename()), this);
+        auto* item = new QListWidgetItem(waiting, ToQString(file.filename()), this);
         item->setData(kPathRole, ToQString(file));
         item->setToolTip(ToQString(file));
     }
+    if (files.empty()) {
+        if (allShown_) allShown_();
+        return;
+    }
+    renderer_ = std::jthread([list = QPointer<ThumbnailList>(this), folderShown = folderShown_,
+                              files = std::move(files)](std::stop_token stop) {
+        for (std::size_t row = 0; row < files.size() && !stop.stop_requested(); ++row) {
+            QImage image = RenderThumbnail(files[row]);
+            pal::qt::PostToGuiThread([list, folderShown, row = static_cast<int>(row), image = std::move(image)] {
+                if (list) list->ShowThumbnail(folderShown, row, image);
+            });
+        }
+    });
+}
+
+void ThumbnailList::ShowThumbnail(unsigned folderShown, int row, const QImage& image)
+{
+    QListWidgetItem* shownItem = item(row);
+    if (folderShown != folderShown_ || !shownItem) return;
+    shownItem->setIcon(image.isNull() ? generic_ : OnSquare(QPixmap::fromImage(image), kThumbnailEdge));
+    if (++shown_ == count() && allShown_) allShown_();
 }
 
 std::vector<std::filesystem::path> ThumbnailList::SelectedFiles() const

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -28,6 +30,21 @@ template <class T> void WhenModalShows(std::function<void(T&)> act)
         if (window && window->isVisible()) act(*window);
     });
     timer->start(5);
+}
+
+// Processes events until done() holds (true) or milliseconds have passed
+// (false): what other threads post to the GUI thread arrives meanwhile.
+inline bool WaitUntil(const std::function<bool()>& done, int milliseconds = 60000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > milliseconds) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    QCoreApplication::processEvents(); // what is still queued
+    return true;
 }
 
 // The child with the numeric objectName.

@@ -5,6 +5,7 @@
 #include "host/viewer/thumbnails.h"
 #include "tests/support/temporary_prefix.h"
 #include "tests/support/test_pictures.h"
+#include "tests/ui/modal_driver.h"
 
 #include <QApplication>
 #include <QTextBlock>
@@ -124,26 +125,26 @@ TEST_F(Thumbnails, AFolderShowsItsPicturesScaledAndTheRestAsFiles)
     test_pictures::WritePng(folder / "g_misnamed.jpg", 50, 20);
 
     viewer::ThumbnailList list;
+    int folderShown = 0;
+    list.OnAllThumbnailsShown([&] { ++folderShown; });
     list.ShowFolder(folder);
-    ASSERT_EQ(7, list.count());
+    ASSERT_EQ(7, list.count()) << "every item at once, before its thumbnail";
     EXPECT_EQ(QStringLiteral("a_small.png"), list.item(0)->text());
     EXPECT_EQ(QStringLiteral("b_wide.jpg"), list.item(1)->text());
     EXPECT_EQ(QStringLiteral("c_broken.jpg"), list.item(2)->text());
     EXPECT_EQ(QStringLiteral("d_camera.CR2"), list.item(3)->text());
+    ASSERT_TRUE(ui_testing::WaitUntil([&] { return list.AllThumbnailsShown(); }));
+    EXPECT_EQ(1, folderShown);
     for (int row = 0; row < list.count(); ++row)
         EXPECT_EQ((QList<QSize>{QSize(128, 128)}), list.item(row)->icon().availableSizes()) << "names line up";
 
-    const QIcon scaled = viewer::ReadThumbnail(folder / "b_wide.jpg");
-    ASSERT_FALSE(scaled.isNull());
-    EXPECT_EQ((QList<QSize>{QSize(128, 85)}), scaled.availableSizes()) << "scaled to fit, aspect kept";
-    EXPECT_EQ((QList<QSize>{QSize(40, 30)}), viewer::ReadThumbnail(folder / "a_small.png").availableSizes())
-        << "never enlarged";
-    EXPECT_TRUE(viewer::ReadThumbnail(folder / "c_broken.jpg").isNull());
-    EXPECT_EQ((QList<QSize>{QSize(60, 90)}), viewer::ReadThumbnail(folder / "e_raw.dng").availableSizes())
+    EXPECT_EQ(QSize(128, 85), viewer::RenderThumbnail(folder / "b_wide.jpg").size()) << "scaled to fit, aspect kept";
+    EXPECT_EQ(QSize(40, 30), viewer::RenderThumbnail(folder / "a_small.png").size()) << "never enlarged";
+    EXPECT_TRUE(viewer::RenderThumbnail(folder / "c_broken.jpg").isNull());
+    EXPECT_EQ(QSize(60, 90), viewer::RenderThumbnail(folder / "e_raw.dng").size())
         << "developed and turned as the camera was held";
-    EXPECT_EQ((QList<QSize>{QSize(128, 64)}), viewer::ReadThumbnail(folder / "f_scan.tif").availableSizes());
-    EXPECT_EQ((QList<QSize>{QSize(50, 20)}), viewer::ReadThumbnail(folder / "g_misnamed.jpg").availableSizes())
-        << "shown by its content";
+    EXPECT_EQ(QSize(128, 64), viewer::RenderThumbnail(folder / "f_scan.tif").size());
+    EXPECT_EQ(QSize(50, 20), viewer::RenderThumbnail(folder / "g_misnamed.jpg").size()) << "shown by its content";
     const QImage generic = list.item(2)->icon().pixmap(128).toImage();
     EXPECT_EQ(generic, list.item(3)->icon().pixmap(128).toImage()) << "one icon for what cannot be decoded";
     for (const int picture : {1, 4, 5, 6})
@@ -153,6 +154,20 @@ TEST_F(Thumbnails, AFolderShowsItsPicturesScaledAndTheRestAsFiles)
     list.item(2)->setSelected(true);
     list.item(0)->setSelected(true);
     EXPECT_EQ((std::vector<fs::path>{folder / "a_small.png", folder / "c_broken.jpg"}), list.SelectedFiles());
+
+    // Another folder while the first is still being rendered: only its own
+    // thumbnails arrive, and it reports once it is complete.
+    const fs::path other = prefix_.Path() / "other";
+    fs::create_directories(other);
+    test_pictures::WritePng(other / "only.png", 20, 10);
+    list.ShowFolder(folder);
+    list.ShowFolder(other);
+    ASSERT_EQ(1, list.count());
+    ASSERT_TRUE(ui_testing::WaitUntil([&] { return list.AllThumbnailsShown(); }));
+    for (int spin = 0; spin < 20; ++spin)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(2, folderShown);
+    EXPECT_NE(generic, list.item(0)->icon().pixmap(128).toImage());
 }
 
 } // namespace

@@ -19,14 +19,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -101,20 +99,6 @@ class ViewerWindowTest : public testing_support::EmulatedServiceTest {
     }
     void SelectAll() { window_->Thumbnails()->selectAll(); }
 
-    // Events flow meanwhile: the run's window calls wait for them.
-    static bool WaitUntil(const std::function<bool()>& done, int milliseconds = 60000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > milliseconds) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(2);
-        }
-        QCoreApplication::processEvents(); // the lines still queued
-        return true;
-    }
-
     std::vector<std::string> ArrivedNames() const
     {
         std::vector<std::string> names;
@@ -165,7 +149,7 @@ TEST_F(ViewerWindowTest, PublishesTheSelectedPicturesAndShowsTheRun)
     EXPECT_FALSE(window_->PublishButton()->isEnabled());
     EXPECT_TRUE(window_->CancelButton()->isEnabled());
     EXPECT_TRUE(window_->AbortButton()->isEnabled());
-    ASSERT_TRUE(WaitUntil([&] { return !window_->IsPublishing(); }));
+    ASSERT_TRUE(ui_testing::WaitUntil([&] { return !window_->IsPublishing(); }));
 
     EXPECT_EQ((std::vector<std::string>{"one.jpg", "three.jpg", "two.jpg"}), ArrivedNames());
     const QProgressBar* bar = window_->Progress();
@@ -214,13 +198,13 @@ TEST_F(ViewerWindowTest, ClosingDuringARunAbortsItAndClosesWhenItHasEnded)
         closedAtOnce = !window_->isVisible();
     });
     window_->PublishButton()->click();
-    ASSERT_TRUE(WaitUntil([&] { return !window_->IsPublishing(); }));
+    ASSERT_TRUE(ui_testing::WaitUntil([&] { return !window_->IsPublishing(); }));
     ASSERT_TRUE(asked);
     EXPECT_FALSE(closedAtOnce) << "the window stays until the run has ended";
     EXPECT_TRUE(ArrivedNames().empty());
     EXPECT_EQ(QStringLiteral("Cancelled, aborted uploads."), window_->Status()->text());
     EXPECT_TRUE(LogText().contains(QStringLiteral("Cancelling ABRUPTLY at user request.")));
-    EXPECT_TRUE(WaitUntil([&] { return !window_->isVisible(); }, 5000)) << "closed once the run ended";
+    EXPECT_TRUE(ui_testing::WaitUntil([&] { return !window_->isVisible(); }, 5000)) << "closed once the run ended";
 }
 
 TEST_F(ViewerWindowTest, AWindowDestroyedDuringARunAbortsItAndWaitsForIt)
@@ -239,7 +223,7 @@ TEST_F(ViewerWindowTest, AWindowDestroyedDuringARunAbortsItAndWaitsForIt)
             qApp, [this] { window_.reset(); }, Qt::QueuedConnection);
     });
     window_->PublishButton()->click();
-    ASSERT_TRUE(WaitUntil([&] { return !window_; }));
+    ASSERT_TRUE(ui_testing::WaitUntil([&] { return !window_; }));
     EXPECT_TRUE(ArrivedNames().empty());
     // The file has the run's last line: the worker was done before the window went.
     const std::optional<std::string> log = host::ReadWholeFile(session_->LogFile());
