@@ -187,6 +187,9 @@ HRESULT CZenfolioProxy::UploadTo(LPCWSTR lpszUploadURL, LPCWSTR lpszFileName, FI
             WinHttpSetStatusCallback(request.get(), &CZenfolioProxy::UploadStatusCallback,
                                      WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0);
             counters_.ResetWrittenAndError();
+            // An upload cancelled mid-body leaves its last write's completion
+            // set, unwaited for: it must not pass for this request's.
+            completion_.Reset();
             const bool started = orvana::SendWithProxyFailover(*proxySettings_, request.get(), dwDataSize,
                                                                reinterpret_cast<DWORD_PTR>(this));
             if (report(UPLOADSTATE_STARTIMAGE, 0) == E_ABORT)

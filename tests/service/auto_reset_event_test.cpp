@@ -16,6 +16,9 @@ TEST(AutoResetEvent, ASetIsConsumedByExactlyOneWait)
     event.Set(); // setting twice is still one signal
     EXPECT_TRUE(event.WaitFor(0ms));
     EXPECT_FALSE(event.WaitFor(0ms));
+    event.Set();
+    event.Reset(); // a signal nobody waited for is forgotten
+    EXPECT_FALSE(event.WaitFor(0ms));
 }
 
 TEST(AutoResetEvent, ASetFromAnotherThreadWakesTheWaiter)

@@ -21,6 +21,13 @@ class AutoResetEvent {
         condition_.notify_one();
     }
 
+    // Forgets a Set no wait has consumed.
+    void Reset()
+    {
+        std::lock_guard lock(mutex_);
+        signalled_ = false;
+    }
+
     // True when the event was set within the timeout; it is reset again.
     bool WaitFor(std::chrono::milliseconds timeout)
     {
