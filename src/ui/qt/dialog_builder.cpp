@@ -1,6 +1,7 @@
 #include "dialog_builder.h"
 
 #include "dialog_units.h"
+#include "pal/window/qt/wide_text.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -11,29 +12,24 @@ namespace orvana::qt {
 
 namespace {
 
-QString ToQString(LPCWSTR text)
-{
-    return QString::fromUtf16(text ? text : u"");
-}
-
 QWidget* CreateControl(const ControlResource& control, QDialog& dialog)
 {
     switch (control.kind) {
     case ControlKind::Static: {
-        auto* label = new QLabel(ToQString(control.text), &dialog);
+        auto* label = new QLabel(pal::qt::FromWide(control.text), &dialog);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true); // a static wraps at its width
         return label;
     }
     case ControlKind::Edit: {
-        auto* edit = new QLineEdit(ToQString(control.text), &dialog);
+        auto* edit = new QLineEdit(pal::qt::FromWide(control.text), &dialog);
         if (control.style & ES_PASSWORD) edit->setEchoMode(QLineEdit::Password);
         edit->setFrame((control.style & WS_BORDER) != 0);
         return edit;
     }
     case ControlKind::PushButton: {
-        auto* button = new QPushButton(ToQString(control.text), &dialog);
+        auto* button = new QPushButton(pal::qt::FromWide(control.text), &dialog);
         button->setDefault((control.style & BS_DEFPUSHBUTTON) != 0);
         return button;
     }
@@ -46,7 +42,7 @@ QWidget* CreateControl(const ControlResource& control, QDialog& dialog)
 void BuildDialog(const DialogResource& resource, QDialog& dialog)
 {
     dialog.setObjectName(QString::number(resource.id));
-    dialog.setWindowTitle(ToQString(resource.title));
+    dialog.setWindowTitle(pal::qt::FromWide(resource.title));
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
     if (resource.style & WS_CAPTION) flags |= Qt::WindowTitleHint;
     if (resource.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;

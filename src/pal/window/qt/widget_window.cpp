@@ -3,6 +3,7 @@
 #include "pal/window/progress_bar_state.h"
 #include "pal/window/qt/gui_thread.h"
 #include "pal/window/qt/message_box.h"
+#include "pal/window/qt/wide_text.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -18,11 +19,6 @@
 namespace pal::qt {
 
 namespace {
-
-QString ToQString(LPCWSTR text)
-{
-    return QString::fromUtf16(text ? text : u"");
-}
 
 QColor BarColour(int state)
 {
@@ -63,7 +59,7 @@ class WidgetWindow : public WindowObject {
         }
         switch (message) {
         case WM_SETTEXT:
-            SetText(widget, ToQString(reinterpret_cast<LPCWSTR>(lParam)));
+            SetText(widget, FromWide(reinterpret_cast<LPCWSTR>(lParam)));
             return TRUE;
         case WM_GETTEXTLENGTH:
             return Text(widget).size();
